@@ -1,0 +1,6 @@
+# Cross-build for 64-bit Windows with the mingw-w64 posix-thread compilers.
+# Test programs run through Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(ZORV_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,72 @@
+/*
+ * Status codes, the process-wide error record and the message boxes that
+ * show it.  Every operation of the system that can fail returns one of the
+ * STATUS_* values; an application failure is described once, where it
+ * happens, with SetErrorRecord, and the outermost level shows it
+ * (ShowErrorRecord) or hands it to Java.
+ */
+#pragma once
+
+#include <windows.h>
+#include <stddef.h>
+#include <stdint.h>
+
+enum {
+    STATUS_OK = 0,
+    STATUS_CRT_ERROR = 2,     /* described by errno */
+    STATUS_SYSTEM_ERROR = 4,  /* described by GetLastError() */
+    STATUS_STORED_ERROR = 8,  /* described by the stored system error code */
+    STATUS_APP_ERROR = 32     /* described by the error record */
+};
+
+enum {
+    ERROR_NUMBER_SIZE = 20,
+    MESSAGE_ID_SIZE = 20,
+    FORMAT_SIZE = 2560,
+    MAX_RECORD_ARGUMENTS = 5,
+    ARGUMENT_SIZE = 1024,
+    MESSAGE_TEXT_SIZE = 7680  /* local buffers for shown texts */
+};
+
+struct ErrorRecord {
+    char errorNumber[ERROR_NUMBER_SIZE];
+    char messageId[MESSAGE_ID_SIZE];
+    char format[FORMAT_SIZE];            /* wvsprintfA format with %s */
+    int32_t argumentCount;               /* as given, may exceed five */
+    char arguments[MAX_RECORD_ARGUMENTS][ARGUMENT_SIZE];
+};
+static_assert(sizeof(ErrorRecord) == 7724, "error record layout");
+
+/* Replaces the whole record; each text is cut to its field.  Null pointers
+ * leave their fields empty.  Always STATUS_OK. */
+int SetErrorRecord(const char *errorNumber, const char *messageId,
+                   const char *format, int count, ...);
+
+/* The stored code serves system calls that return their error (registry). */
+int SetStoredSysError(int code);
+int GetStoredSysError(void);
+
+/* The library's one allocator: *out receives count * size zero bytes from
+ * calloc, which the receiver frees with free().  Null out: STATUS_CRT_ERROR,
+ * errno EINVAL.  Refused: STATUS_CRT_ERROR, errno ENOMEM, *out null. */
+int AllocZeroed(void *out, size_t count, size_t size);
+
+/* Fills the text copy for status and returns it (valid until the next
+ * call), or null when the text could not be written.  Reading the text of
+ * statuses 2, 4 and 8 consumes their code. */
+const ErrorRecord *GetErrorText(int status);
+
+/* Shows the message for status in an error box owned by no window and waits
+ * for the user.  Returns 0. */
+int ShowErrorRecord(int status);
+
+/* MessageBoxA with MB_ICONERROR; 1 when the box could not be shown. */
+int ShowErrorBox(HWND owner, const char *text, const char *caption);
+int ShowSystemErrorBox(const DWORD *code, HWND owner, const char *caption);
+int ShowCrtErrorBox(const int *errorNumber, HWND owner, const char *caption);
+
+/* Text steps: the code given, or (when null) the current one, which is then
+ * reset.  Return 1 and write nothing when the code or buffer is unusable. */
+int GetSystemErrorText(const DWORD *code, char *buffer, size_t size);
+int GetStoredErrorText(const int *code, char *buffer, size_t size);
+int GetCrtErrorText(const int *code, char *buffer, size_t size);

@@ -1,0 +1,1 @@
+#include "strings.h"

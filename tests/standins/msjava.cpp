@@ -1,0 +1,256 @@
+/*
+ * A stand-in for the Java VM's msjava.dll: the Raw Native Interface calls
+ * zorvrni makes, over a small object model.  Every object begins with a
+ * pointer to its class name, so arrays have the VM's layout (header,
+ * 32-bit length, elements).  Objects are never collected; test runs are
+ * short.
+ */
+#define MSJAVA_STANDIN_BUILD
+#include "msjava_standin.h"
+
+#include <stdarg.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+
+struct JavaObject {
+    const char *className;
+};
+
+struct StringObject {
+    const char *className;
+    int32_t length;
+    WCHAR *units;
+};
+
+struct ExceptionObject {
+    const char *className;
+    StandinException details;
+};
+
+static const char STRING_CLASS[] = "java/lang/String";
+
+static CRITICAL_SECTION g_lock;          /* guards the maps below */
+static std::map<std::string, std::string> g_classNames;  /* interned names */
+static std::map<std::string, void (*)(void)> g_classes;
+static std::map<DWORD, StandinException> g_pending;
+static LONG g_arraysLeft = -1;
+static BOOL g_failPreparation;
+static LONG g_preparedThreads;
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        InitializeCriticalSection(&g_lock);
+    return TRUE;
+}
+
+static const char *InternClassName(const char *name)
+{
+    EnterCriticalSection(&g_lock);
+    const char *interned = g_classNames.emplace(name, name).first->second.c_str();
+    LeaveCriticalSection(&g_lock);
+    return interned;
+}
+
+static void SetPending(const StandinException &exception)
+{
+    EnterCriticalSection(&g_lock);
+    g_pending[GetCurrentThreadId()] = exception;
+    LeaveCriticalSection(&g_lock);
+}
+
+/* Arrays: the header, the length, then zeroed elements at their alignment. */
+static void *NewArray(const char *arrayClass, int length, size_t offset, size_t elementSize)
+{
+    if (length < 0)
+        return NULL;
+    char *block = (char *)calloc(1, offset + (length ? length : 1) * elementSize);
+    ((JavaObject *)block)->className = InternClassName(arrayClass);
+    *(int32_t *)(block + sizeof(void *)) = length;
+    return block;
+}
+
+extern "C" {
+
+const WCHAR *__cdecl javaStringStart(HString string)
+{
+    return ((StringObject *)string)->units;
+}
+
+int __cdecl javaStringLength(HString string)
+{
+    return ((StringObject *)string)->length;
+}
+
+HString __cdecl makeJavaStringW(const WCHAR *units, int count)
+{
+    StringObject *string = (StringObject *)calloc(1, sizeof(StringObject));
+    string->className = STRING_CLASS;
+    string->length = count;
+    string->units = (WCHAR *)calloc(count + 1, sizeof(WCHAR));
+    memcpy(string->units, units, count * sizeof(WCHAR));
+    return (HString)string;
+}
+
+HString __cdecl makeJavaStringFromUtf8(const char *text)
+{
+    int count = MultiByteToWideChar(CP_UTF8, 0, text, -1, NULL, 0);
+    WCHAR *units = (WCHAR *)calloc(count + 1, sizeof(WCHAR));
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, units, count);
+    HString string = makeJavaStringW(units, count > 0 ? count - 1 : 0);
+    free(units);
+    return string;
+}
+
+HObject __cdecl ClassArrayAlloc(int type, int count, const char *className)
+{
+    if (type != T_CLASS || !className)
+        return NULL;
+    if (g_arraysLeft == 0)
+        return NULL;
+    if (g_arraysLeft > 0)
+        InterlockedDecrement(&g_arraysLeft);
+    std::string arrayClass = std::string("[L") + className + ";";
+    return (HObject)NewArray(arrayClass.c_str(), count, offsetof(ArrayOfObject, body),
+                             sizeof(HObject));
+}
+
+HObject __cdecl execute_java_constructor(void *, const char *className, void *,
+                                         const char *signature, ...)
+{
+    ExceptionObject *object = (ExceptionObject *)calloc(1, sizeof(ExceptionObject));
+    object->className = InternClassName(className);
+    lstrcpynA(object->details.className, className, sizeof(object->details.className));
+    lstrcpynA(object->details.signature, signature, sizeof(object->details.signature));
+    va_list args;
+    va_start(args, signature);
+    for (HObject &argument : object->details.arguments)
+        argument = va_arg(args, HObject);
+    va_end(args);
+    return (HObject)object;
+}
+
+void __cdecl exceptionSet(void *, HObject exception)
+{
+    SetPending(((ExceptionObject *)exception)->details);
+}
+
+void __cdecl SignalError(void *, const char *className, const char *message)
+{
+    StandinException exception = {};
+    lstrcpynA(exception.className, className, sizeof(exception.className));
+    if (message)
+        lstrcpynA(exception.message, message, sizeof(exception.message));
+    SetPending(exception);
+}
+
+HClass __cdecl FindClass(void *, const char *name, BOOL)
+{
+    EnterCriticalSection(&g_lock);
+    bool known = g_classes.count(name) > 0;
+    LeaveCriticalSection(&g_lock);
+    return known ? (HClass)InternClassName(name) : NULL;
+}
+
+int64_t __cdecl execute_java_static_method(void *, HClass cls, const char *name,
+                                           const char *signature, ...)
+{
+    if (strcmp(name, "main") != 0 || strcmp(signature, "()V") != 0)
+        return 0;
+    EnterCriticalSection(&g_lock);
+    void (*main)(void) = g_classes[(const char *)cls];
+    LeaveCriticalSection(&g_lock);
+    if (main)
+        main();
+    return 0;
+}
+
+BOOL __cdecl PrepareThreadForJava(ThreadEntryFrame *frame)
+{
+    if (g_failPreparation)
+        return FALSE;
+    ZeroMemory(frame, sizeof(*frame));
+    InterlockedIncrement(&g_preparedThreads);
+    return TRUE;
+}
+
+void __cdecl UnprepareThreadForJava(ThreadEntryFrame *)
+{
+    InterlockedDecrement(&g_preparedThreads);
+}
+
+} /* extern "C" */
+
+HString StandinString(const WCHAR *text)
+{
+    return makeJavaStringW(text, lstrlenW(text));
+}
+
+int StandinStringUnits(HString string, WCHAR *buffer, int count)
+{
+    StringObject *object = (StringObject *)string;
+    if (!object || object->className != STRING_CLASS)
+        return -1;
+    lstrcpynW(buffer, object->units, count);
+    return object->length;
+}
+
+ArrayOfInt *StandinIntArray(int length)
+{
+    return (ArrayOfInt *)NewArray("[I", length, offsetof(ArrayOfInt, body), sizeof(int32_t));
+}
+
+ArrayOfLong *StandinLongArray(int length)
+{
+    return (ArrayOfLong *)NewArray("[J", length, offsetof(ArrayOfLong, body), sizeof(int64_t));
+}
+
+ArrayOfObject *StandinObjectArray(const char *elementClass, int length)
+{
+    std::string arrayClass = std::string("[L") + elementClass + ";";
+    return (ArrayOfObject *)NewArray(arrayClass.c_str(), length, offsetof(ArrayOfObject, body),
+                                     sizeof(HObject));
+}
+
+const char *StandinClassOf(HObject object)
+{
+    return object ? ((JavaObject *)object)->className : NULL;
+}
+
+int StandinTakeException(StandinException *exception)
+{
+    EnterCriticalSection(&g_lock);
+    auto pending = g_pending.find(GetCurrentThreadId());
+    int found = pending != g_pending.end();
+    if (found) {
+        *exception = pending->second;
+        g_pending.erase(pending);
+    }
+    LeaveCriticalSection(&g_lock);
+    return found;
+}
+
+void StandinFailArraysAfter(int count)
+{
+    InterlockedExchange(&g_arraysLeft, count);
+}
+
+void StandinRegisterClass(const char *name, void (*main)(void))
+{
+    EnterCriticalSection(&g_lock);
+    g_classes[name] = main;
+    LeaveCriticalSection(&g_lock);
+}
+
+void StandinFailThreadPreparation(BOOL fail)
+{
+    g_failPreparation = fail;
+}
+
+int StandinPreparedThreads(void)
+{
+    return g_preparedThreads;
+}
