@@ -1,0 +1,44 @@
+/*
+ * Driving real windows from tests: wait for a top-level window of this or
+ * another process, read its texts, press its buttons or send it keys.
+ */
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+/* A visible top-level window whose class and title match (null: any) and
+ * that belongs to processId (0: any process); null after timeoutMs. */
+HWND WaitForTopWindow(const char *className, const char *title, DWORD processId,
+                      DWORD timeoutMs);
+
+std::string WindowTitle(HWND window);
+/* The texts of the window's Static children, in order, joined by "\n". */
+std::string StaticTexts(HWND window);
+/* The message text of a message box (its longest Static text). */
+std::string MessageBoxText(HWND box);
+
+/* Clicks the child button with the given control id. */
+bool PressButton(HWND dialog, int controlId);
+/* Posts a key press (down and up) of virtual key to the window. */
+void SendKey(HWND window, WORD virtualKey);
+
+/* What an error box showed: waits for the message box of processId (0: any),
+ * reads it and presses OK.  found is false when none came in time. */
+struct ShownBox {
+    bool found;
+    std::string caption;
+    std::string text;
+};
+ShownBox CloseMessageBox(DWORD processId, DWORD timeoutMs);
+
+/* Closes every message box of processId that appears within timeoutMs, on
+ * a thread of its own, for code that shows a box in this very process. */
+struct BoxWatcher {
+    HANDLE thread;
+    DWORD processId;
+    DWORD timeoutMs;
+    ShownBox box;
+};
+void StartBoxWatcher(BoxWatcher *watcher, DWORD timeoutMs);
+ShownBox FinishBoxWatcher(BoxWatcher *watcher);
