@@ -46,12 +46,14 @@ int CompareStringsNNoCase(const char *first, const char *second, uint32_t byteCo
 int CompareStringsCollate(const char *first, const char *second, int copyFlag, int *order);
 
 /* Path tails, in place.  EnsureTrailingSeparator needs one spare byte,
- * QuoteIfContainsBlank two. */
+ * QuoteIfContainsBlank two.  A backslash that is the trail byte of a
+ * double-byte character is not a separator. */
 char *EnsureTrailingSeparator(char *path);
 char *RemoveTrailingSeparator(char *path);
 char *QuoteIfContainsBlank(char *text);
 
-/* First character of text that is in set (a trail byte never matches). */
+/* First character of text that is in set (a trail byte never matches);
+ * null when there is none or either argument is null. */
 char *FindFirstOf(const char *text, const char *set);
 
 /* The runtime's code-page-aware routines, with plain char pointers. */
@@ -64,16 +66,23 @@ int MbsNbICmp(const char *first, const char *second, size_t count);
 int MbsColl(const char *first, const char *second);
 char *MbsNbCpy(char *target, const char *source, size_t count);
 
+/* *out is set to null first, then receives the new string. */
 int DupString(char **out, const char *source);
+/* Either piece may be null, not both. */
 int ConcatAlloc(const char *first, const char *second, char **out);
 /* Replaces the allocated string at *target by itself followed by the count
  * non-null arguments (const char *), freeing the old one. */
 int AppendStrings(char **target, int count, ...);
 /* Item: a new string, prefix followed by the first item of list.  Rest: a
- * pointer into list after the first separator, or null when none. */
+ * pointer into list after the first separator, or null when none.  Null
+ * separators make the whole list one item with a null rest. */
 int TakeListItem(const char *prefix, const char *list, const char *separators,
                  char **item, const char **rest);
 
-/* Every string output is a MAX_PATH buffer or null (at least one given). */
+/* Every string output is a MAX_PATH buffer or null; at least one output
+ * must be given.  A part that would not fit its entry (the full path of a
+ * directory of MAX_PATH - 1 bytes, once its backslash is added) fails the
+ * call with STATUS_SYSTEM_ERROR, ERROR_FILENAME_EXCED_RANGE, and no output
+ * is written. */
 int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
                   char *drive, char *dirPart, char *extension, DWORD *attributes);
