@@ -1,1 +1,569 @@
+/*
+ * Where files lie.  The launcher asks whether a path is a directory or can
+ * be opened, what string a registry value holds, where a file matching a
+ * wildcard lies in a directory tree and where the system search path finds
+ * a file.  The tree search walks by changing the process's current
+ * directory, so it is not reentrant; it keeps its depth in process-wide
+ * state and ends in the directory it started from.
+ */
 #include "location.h"
+
+#include "error_record.h"
+#include "strings.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+/* Nesting level of the running tree search; 0 between searches. */
+static int g_searchDepth;
+
+static const char NOT_A_STRING[] = "Registry data type must be string.";
+
+static int InvalidParameter(void)
+{
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return STATUS_SYSTEM_ERROR;
+}
+
+/* Access 0 with backup semantics: directories open too, and nothing is
+ * asked of the file's own permissions. */
+static HANDLE OpenForQuery(const char *path)
+{
+    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, NULL);
+}
+
+int IsExistingDirectory(const char *path, int *isDirectory)
+{
+    if (!path || !isDirectory)
+        return InvalidParameter();
+    DWORD attributes = GetFileAttributesA(path);
+    /* A missing path is an answer here, not a failure. */
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        SetLastError(0);
+    *isDirectory = attributes != INVALID_FILE_ATTRIBUTES &&
+                   (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return STATUS_OK;
+}
+
+int CanOpenPath(const char *path, int *opened)
+{
+    if (!path || !opened)
+        return InvalidParameter();
+    HANDLE handle = OpenForQuery(path);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        *opened = 1;
+        return STATUS_OK;
+    }
+    /* Windows 95 and 98 cannot open a directory and say so this way. */
+    if (GetLastError() != ERROR_INVALID_FUNCTION)
+        return STATUS_SYSTEM_ERROR;
+    *opened = 0;
+    return STATUS_OK;
+}
+
+/* With missingIsEmpty a registry failure only means there is no string. */
+static int RegistryFailure(LONG result, int missingIsEmpty)
+{
+    if (missingIsEmpty)
+        return STATUS_OK;
+    SetStoredSysError((int)result);
+    return STATUS_STORED_ERROR;
+}
+
+static int RegistryOutcome(LONG result, DWORD type, int missingIsEmpty)
+{
+    if (result != ERROR_SUCCESS)
+        return RegistryFailure(result, missingIsEmpty);
+    /* REG_EXPAND_SZ too: its text is not a usable path before expansion. */
+    if (type != REG_SZ && !missingIsEmpty) {
+        SetErrorRecord(NULL, NULL, NOT_A_STRING, 0);
+        return STATUS_APP_ERROR;
+    }
+    return STATUS_OK;
+}
+
+static int QueryStringValue(HKEY key, const char *valueName, int missingIsEmpty, char **value)
+{
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    char *text = NULL;
+    int status = STATUS_OK;
+    LONG result = RegQueryValueExA(key, valueName, NULL, &type, NULL, &size);
+    if (result == ERROR_SUCCESS && type == REG_SZ) {
+        /* One spare byte: a string stored without its NUL still gets one. */
+        status = AllocZeroed(&text, (size_t)size + 1, 1);
+        if (status == STATUS_OK)
+            result = RegQueryValueExA(key, valueName, NULL, &type, (BYTE *)text, &size);
+    }
+    if (status == STATUS_OK)
+        status = RegistryOutcome(result, type, missingIsEmpty);
+    if (status == STATUS_OK && result == ERROR_SUCCESS && type == REG_SZ) {
+        *value = text;
+        text = NULL;
+    }
+    free(text);
+    return status;
+}
+
+int ReadRegistryString(HKEY root, const char *subkey, const char *valueName,
+                       int missingIsEmpty, char **value)
+{
+    if (!subkey || !value)
+        return InvalidParameter();
+    *value = NULL;
+    HKEY key = NULL;
+    LONG result = RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key);
+    if (result != ERROR_SUCCESS)
+        return RegistryFailure(result, missingIsEmpty);
+    int status = QueryStringValue(key, valueName, missingIsEmpty, value);
+    RegCloseKey(key);
+    return status;
+}
+
+/* A Win32 text answer: 0 for a failure (the last error says why), the
+ * length when the text fit, or the size it needs, NUL included, when it did
+ * not. */
+typedef DWORD (*TextFiller)(char *buffer, DWORD size, void *context);
+
+/* Grows the buffer until the whole text fits; a text is never cut. */
+static int AllocFilledText(TextFiller fill, void *context, char **text)
+{
+    char *buffer = NULL;
+    DWORD size = MAX_PATH;
+    int status = STATUS_OK;
+    int fits = 0;
+    while (status == STATUS_OK && !fits) {
+        free(buffer);
+        status = AllocZeroed(&buffer, size, 1);
+        if (status == STATUS_OK) {
+            DWORD answer = fill(buffer, size, context);
+            if (answer == 0)
+                status = STATUS_SYSTEM_ERROR;
+            else if (answer < size)
+                fits = 1;
+            else  /* never the same size twice, whatever the answer */
+                size = answer > size ? answer : size + MAX_PATH;
+        }
+    }
+    if (status == STATUS_OK)
+        *text = buffer;
+    else
+        free(buffer);
+    return status;
+}
+
+static DWORD FillCurrentDirectory(char *buffer, DWORD size, void *)
+{
+    return GetCurrentDirectoryA(size, buffer);
+}
+
+int GetCurrentDirectoryCopy(char **out)
+{
+    if (!out)
+        return InvalidParameter();
+    *out = NULL;
+    return AllocFilledText(FillCurrentDirectory, NULL, out);
+}
+
+int ChangeDirectory(const char *path, char **newCurrent)
+{
+    if (!path)
+        return InvalidParameter();
+    if (newCurrent)
+        *newCurrent = NULL;
+    int status = SetCurrentDirectoryA(path) ? STATUS_OK : STATUS_SYSTEM_ERROR;
+    if (status == STATUS_OK && newCurrent)
+        status = GetCurrentDirectoryCopy(newCurrent);
+    return status;
+}
+
+struct PathSearch {
+    const char *pathList;
+    const char *fileName;
+    const char *extension;
+    char *filePart;  /* into the buffer of the last call */
+};
+
+static DWORD FillSearchResult(char *buffer, DWORD size, void *context)
+{
+    PathSearch *search = (PathSearch *)context;
+    return SearchPathA(search->pathList, search->fileName, search->extension, size, buffer,
+                       &search->filePart);
+}
+
+int SearchSystemPath(const char *pathList, const char *fileName,
+                     const char *extension, char **fullPath, char **filePart)
+{
+    if (!fileName)
+        return InvalidParameter();
+    if (fullPath)
+        *fullPath = NULL;
+    if (filePart)
+        *filePart = NULL;
+    if (!fullPath && !filePart)
+        return STATUS_OK;
+    PathSearch search = {pathList, fileName, extension, NULL};
+    char *found = NULL;
+    int status = AllocFilledText(FillSearchResult, &search, &found);
+    if (status == STATUS_OK && filePart)
+        status = DupString(filePart, search.filePart ? search.filePart : "");
+    if (status == STATUS_OK && fullPath) {
+        *fullPath = found;
+        found = NULL;
+    }
+    free(found);
+    return status;
+}
+
+/* Listing the current directory.  A pattern that matches nothing gives an
+ * empty listing, not a failure. */
+static int StartListing(const char *pattern, WIN32_FIND_DATAA *entry, HANDLE *listing, int *more)
+{
+    *listing = FindFirstFileA(pattern, entry);
+    *more = *listing != INVALID_HANDLE_VALUE;
+    return *more || GetLastError() == ERROR_FILE_NOT_FOUND ? STATUS_OK : STATUS_SYSTEM_ERROR;
+}
+
+static int NextEntry(HANDLE listing, WIN32_FIND_DATAA *entry, int *more)
+{
+    *more = FindNextFileA(listing, entry) != 0;
+    return *more || GetLastError() == ERROR_NO_MORE_FILES ? STATUS_OK : STATUS_SYSTEM_ERROR;
+}
+
+static void CloseListing(HANDLE listing)
+{
+    if (listing != INVALID_HANDLE_VALUE)
+        FindClose(listing);
+}
+
+static int IsDotEntry(const char *name)
+{
+    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+static int AttributesMatch(DWORD attributes, const DWORD *mask, int mode)
+{
+    if (!mask)
+        return 1;
+    switch (mode) {
+    case MATCH_EXACT:
+        return attributes == *mask;
+    case MATCH_ANY:
+        return (attributes & *mask) != 0;
+    case MATCH_NONE:
+        return (attributes & *mask) == 0;
+    default:
+        return 0;
+    }
+}
+
+static int EntryMatches(const WIN32_FIND_DATAA *entry, const DWORD *mask, int mode)
+{
+    return !IsDotEntry(entry->cFileName) && AttributesMatch(entry->dwFileAttributes, mask, mode);
+}
+
+/* The current directory, a separator unless it ends in one, then name. */
+static int PathInCurrentDirectory(const char *name, char **path)
+{
+    char *current = NULL;
+    char *joined = NULL;
+    int status = GetCurrentDirectoryCopy(&current);
+    size_t size = status == STATUS_OK ? strlen(current) + strlen(name) + 2 : 0;
+    if (status == STATUS_OK)
+        status = AllocZeroed(&joined, size, 1);
+    if (status == STATUS_OK) {
+        lstrcpynA(joined, current, (int)size);
+        EnsureTrailingSeparator(joined);
+        size_t used = strlen(joined);
+        lstrcpynA(joined + used, name, (int)(size - used));
+        *path = joined;
+        joined = NULL;
+    }
+    free(current);
+    free(joined);
+    return status;
+}
+
+/* All the wanted outputs or, on a failure, none. */
+static int DescribeMatch(const WIN32_FIND_DATAA *entry, char **fullPath, char **fileName,
+                         DWORD *attributes, int *found)
+{
+    char *name = NULL;
+    char *path = NULL;
+    int status = fileName ? DupString(&name, entry->cFileName) : STATUS_OK;
+    if (status == STATUS_OK && fullPath)
+        status = PathInCurrentDirectory(entry->cFileName, &path);
+    if (status == STATUS_OK) {
+        if (fileName)
+            *fileName = name;
+        if (fullPath)
+            *fullPath = path;
+        if (attributes)
+            *attributes = entry->dwFileAttributes;
+        if (found)
+            *found = 1;
+    } else {
+        free(name);
+        free(path);
+    }
+    return status;
+}
+
+int FindFileInCurrentDirectory(const char *directory, const char *pattern,
+                               const DWORD *mask, int mode, char **fullPath,
+                               char **fileName, DWORD *attributes, int *found)
+{
+    if (!directory || !pattern)
+        return InvalidParameter();
+    if (fullPath)
+        *fullPath = NULL;
+    if (fileName)
+        *fileName = NULL;
+    if (found)
+        *found = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE listing = INVALID_HANDLE_VALUE;
+    int more = 0;
+    int matched = 0;
+    int status = StartListing(pattern, &entry, &listing, &more);
+    while (status == STATUS_OK && more && !matched) {
+        matched = EntryMatches(&entry, mask, mode);
+        if (!matched)
+            status = NextEntry(listing, &entry, &more);
+    }
+    if (status == STATUS_OK && matched)
+        status = DescribeMatch(&entry, fullPath, fileName, attributes, found);
+    CloseListing(listing);
+    return status;
+}
+
+/* A directory as the file system knows it, whatever path led there.  An
+ * index of 0 never identifies one, so it marks a free slot. */
+struct DirectoryIdentity {
+    DWORD volume;
+    DWORD indexHigh;
+    DWORD indexLow;
+};
+
+/* The directories the search has entered: an open-addressing table, never
+ * more than half full, so a free slot always ends a probe. */
+struct VisitedSet {
+    DirectoryIdentity *slots;
+    size_t capacity;  /* 0 or a power of two */
+    size_t count;
+};
+
+static const size_t FIRST_VISITED_CAPACITY = 64;
+
+static int IsFreeSlot(const DirectoryIdentity *slot)
+{
+    return slot->indexHigh == 0 && slot->indexLow == 0;
+}
+
+static int SameIdentity(const DirectoryIdentity *first, const DirectoryIdentity *second)
+{
+    return first->volume == second->volume && first->indexHigh == second->indexHigh &&
+           first->indexLow == second->indexLow;
+}
+
+/* The slot that holds identity, or the free slot where it belongs. */
+static DirectoryIdentity *FindSlot(DirectoryIdentity *slots, size_t capacity,
+                                   const DirectoryIdentity *identity)
+{
+    size_t at = ((size_t)identity->indexLow * 2654435761u) ^ identity->indexHigh ^
+                ((size_t)identity->volume * 40503u);
+    at &= capacity - 1;
+    while (!IsFreeSlot(&slots[at]) && !SameIdentity(&slots[at], identity))
+        at = (at + 1) & (capacity - 1);
+    return &slots[at];
+}
+
+static int GrowVisitedSet(VisitedSet *set)
+{
+    size_t capacity = set->capacity ? set->capacity * 2 : FIRST_VISITED_CAPACITY;
+    DirectoryIdentity *slots = NULL;
+    int status = AllocZeroed(&slots, capacity, sizeof(*slots));
+    if (status == STATUS_OK) {
+        for (size_t i = 0; i < set->capacity; i++)
+            if (!IsFreeSlot(&set->slots[i]))
+                *FindSlot(slots, capacity, &set->slots[i]) = set->slots[i];
+        free(set->slots);
+        set->slots = slots;
+        set->capacity = capacity;
+    }
+    return status;
+}
+
+static int AddIdentity(VisitedSet *set, const DirectoryIdentity *identity, int *isNew)
+{
+    int status = (set->count + 1) * 2 > set->capacity ? GrowVisitedSet(set) : STATUS_OK;
+    if (status == STATUS_OK) {
+        DirectoryIdentity *slot = FindSlot(set->slots, set->capacity, identity);
+        *isNew = IsFreeSlot(slot);
+        if (*isNew) {
+            *slot = *identity;
+            set->count++;
+        }
+    }
+    return status;
+}
+
+static int ReadDirectoryIdentity(const char *path, DirectoryIdentity *identity)
+{
+    BY_HANDLE_FILE_INFORMATION information;
+    HANDLE handle = OpenForQuery(path);
+    int known = handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &information);
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    if (known) {
+        identity->volume = information.dwVolumeSerialNumber;
+        identity->indexHigh = information.nFileIndexHigh;
+        identity->indexLow = information.nFileIndexLow;
+    }
+    return known && !IsFreeSlot(identity);
+}
+
+/* isNew 0: a link or junction led back to a directory already searched.
+ * A directory without a readable identity counts as new: Windows 95 and 98
+ * cannot open directories (nor do they have links), and some network file
+ * systems give no file index. */
+static int MarkVisited(VisitedSet *set, const char *path, int *isNew)
+{
+    DirectoryIdentity identity;
+    *isNew = 1;
+    return ReadDirectoryIdentity(path, &identity) ? AddIdentity(set, &identity, isNew) : STATUS_OK;
+}
+
+struct TreeSearch {
+    const char *pattern;
+    const DWORD *mask;
+    int mode;
+    int recursive;
+    int maxDepth;
+    int wantFullPath;
+    int wantFileName;
+    /* The first match, handed to the caller once the search is over. */
+    char *fullPath;
+    char *fileName;
+    DWORD attributes;
+    int found;
+    VisitedSet visited;
+};
+
+static int SearchDirectory(TreeSearch *search, const char *directory);
+
+static int MayDescend(const TreeSearch *search)
+{
+    return search->recursive && (search->maxDepth == 0 || g_searchDepth + 1 < search->maxDepth);
+}
+
+static int IsSubdirectory(const WIN32_FIND_DATAA *entry)
+{
+    return (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(entry->cFileName);
+}
+
+static int SearchSubdirectory(TreeSearch *search, const char *name)
+{
+    char *directory = NULL;
+    int isNew = 0;
+    int status = MarkVisited(&search->visited, name, &isNew);
+    if (status == STATUS_OK && isNew)
+        status = ChangeDirectory(name, &directory);
+    if (status == STATUS_OK && isNew) {
+        g_searchDepth++;
+        status = SearchDirectory(search, directory);
+        g_searchDepth--;
+        if (status == STATUS_OK && !search->found)
+            status = ChangeDirectory("..", NULL);
+    }
+    free(directory);
+    return status;
+}
+
+static int SearchSubdirectories(TreeSearch *search)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE listing = INVALID_HANDLE_VALUE;
+    int more = 0;
+    int status = StartListing("*.*", &entry, &listing, &more);
+    while (status == STATUS_OK && more && !search->found) {
+        if (IsSubdirectory(&entry))
+            status = SearchSubdirectory(search, entry.cFileName);
+        if (status == STATUS_OK && !search->found)
+            status = NextEntry(listing, &entry, &more);
+    }
+    CloseListing(listing);
+    return status;
+}
+
+/* Depth first: the directory itself, then each subdirectory's whole tree
+ * in listing order.  directory is the current directory. */
+static int SearchDirectory(TreeSearch *search, const char *directory)
+{
+    int status = FindFileInCurrentDirectory(directory, search->pattern, search->mask,
+                                            search->mode,
+                                            search->wantFullPath ? &search->fullPath : NULL,
+                                            search->wantFileName ? &search->fileName : NULL,
+                                            &search->attributes, &search->found);
+    if (status == STATUS_OK && !search->found && MayDescend(search))
+        status = SearchSubdirectories(search);
+    return status;
+}
+
+static void HandOverMatch(TreeSearch *search, char **fullPath, char **fileName,
+                          DWORD *attributes, int *found)
+{
+    if (fullPath) {
+        *fullPath = search->fullPath;
+        search->fullPath = NULL;
+    }
+    if (fileName) {
+        *fileName = search->fileName;
+        search->fileName = NULL;
+    }
+    if (attributes)
+        *attributes = search->attributes;
+    if (found)
+        *found = 1;
+}
+
+int FindFileRecursive(const char *startDirectory, const char *pattern,
+                      const DWORD *mask, int mode, int recursive, int maxDepth,
+                      char **fullPath, char **fileName, DWORD *attributes,
+                      int *found)
+{
+    if (!startDirectory || !pattern)
+        return InvalidParameter();
+    if (fullPath)
+        *fullPath = NULL;
+    if (fileName)
+        *fileName = NULL;
+    if (found)
+        *found = 0;
+    if (!fullPath && !fileName && !attributes && !found)
+        return STATUS_OK;
+    TreeSearch search = {pattern, mask, mode, recursive, maxDepth,
+                         fullPath != NULL, fileName != NULL, NULL, NULL, 0, 0, {NULL, 0, 0}};
+    char *start = NULL;
+    int isNew = 0;
+    int status = ChangeDirectory(startDirectory, &start);
+    if (status == STATUS_OK)
+        status = MarkVisited(&search.visited, ".", &isNew);
+    if (status == STATUS_OK)
+        status = SearchDirectory(&search, start);
+    /* The search wanders through the tree; it ends where it started. */
+    if (start) {
+        int back = ChangeDirectory(start, NULL);
+        if (status == STATUS_OK)
+            status = back;
+    }
+    if (status == STATUS_OK && search.found)
+        HandOverMatch(&search, fullPath, fileName, attributes, found);
+    free(search.fullPath);
+    free(search.fileName);
+    free(search.visited.slots);
+    free(start);
+    return status;
+}

@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include "child.h"
+#include "error_record.h"
+#include "location.h"
+
+#include <stdlib.h>
+#include <string>
+
+namespace {
+
+std::string CurrentDirectory()
+{
+    char buffer[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof(buffer), buffer);
+    return buffer;
+}
+
+std::string Take(char *allocated)
+{
+    std::string text = allocated ? allocated : "(null)";
+    free(allocated);
+    return text;
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+/* Wine 8 answers CreateSymbolicLinkA with success but makes nothing and
+ * refuses junctions.  It does show a Unix symbolic link as a directory,
+ * though, and starts Unix programs, without a handle to wait on: the
+ * caller waits until the path shows the change. */
+bool RunUnix(const char *program, std::string commandLine, const std::string &path, bool exists)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(program, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &process))
+        return false;
+    for (int tries = 0; tries < 50 && Exists(path) != exists; tries++)
+        Sleep(100);
+    return Exists(path) == exists;
+}
+
+std::string UnixPath(const std::string &path)
+{
+    typedef char *(CDECL * UnixName)(LPCWSTR);
+    auto unixName = (UnixName)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                     "wine_get_unix_file_name");
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    char *name = unixName ? unixName(wide) : NULL;
+    std::string text = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
+class Location : public ::testing::Test {
+protected:
+    void SetUp() override { saved = CurrentDirectory(); }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(saved.c_str());
+        if (!unixLink.empty())
+            RunUnix("Z:\\bin\\rm", "rm \"" + unixLink + "\"", windowsLink, false);
+    }
+    /* relative ends in a backslash for a directory; parents are made too. */
+    std::string Make(const std::string &relative)
+    {
+        for (size_t next = 0; (next = relative.find('\\', next)) != std::string::npos; next++)
+            CreateDirectoryA((temp / relative.substr(0, next)).c_str(), NULL);
+        if (relative.back() != '\\')
+            WriteTextFile(temp / relative, "");
+        return relative.back() == '\\' ? temp / relative.substr(0, relative.size() - 1)
+                                       : temp / relative;
+    }
+    bool MakeDirectoryLink(const std::string &parent, const std::string &target)
+    {
+        typedef BOOLEAN(WINAPI * CreateLink)(LPCSTR, LPCSTR, DWORD);
+        auto createLink = (CreateLink)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                             "CreateSymbolicLinkA");
+        windowsLink = parent + "\\back";
+        if (createLink && createLink(windowsLink.c_str(), target.c_str(), 1) && Exists(windowsLink))
+            return true;
+        std::string unixParent = UnixPath(parent);
+        if (unixParent.empty())
+            return false;
+        unixLink = unixParent + "/back";
+        return RunUnix("Z:\\bin\\ln", "ln -s \"" + UnixPath(target) + "\" \"" + unixLink + "\"",
+                       windowsLink, true);
+    }
+    struct Outcome {
+        int status, found;
+        std::string path, name, after;
+        DWORD attributes;
+    };
+    Outcome Search(const char *pattern, const DWORD *mask, int mode, int recursive, int maxDepth)
+    {
+        Outcome outcome = {};
+        char *path = NULL, *name = NULL;
+        outcome.status = FindFileRecursive(root.c_str(), pattern, mask, mode, recursive, maxDepth,
+                                           &path, &name, &outcome.attributes, &outcome.found);
+        outcome.path = Take(path);
+        outcome.name = Take(name);
+        outcome.after = CurrentDirectory();
+        return outcome;
+    }
+    TempDir temp;
+    const std::string &root = temp.path;
+    std::string saved, windowsLink, unixLink;
+};
+
+TEST_F(Location, ProbesAnswerForDirectoriesFilesAndMissingPaths)
+{
+    std::string file = Make("file.txt"), missing = root + "\\missing";
+    int answer = 7;
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(STATUS_OK, IsExistingDirectory(missing.c_str(), &answer));
+    EXPECT_EQ(0, answer);
+    EXPECT_EQ(0u, GetLastError());
+    EXPECT_EQ(STATUS_OK, IsExistingDirectory(file.c_str(), &answer));
+    EXPECT_EQ(0, answer);
+    EXPECT_EQ(STATUS_OK, IsExistingDirectory(root.c_str(), &answer));
+    EXPECT_EQ(1, answer);
+
+    for (const std::string &path : {root, file}) {
+        answer = 7;
+        EXPECT_EQ(STATUS_OK, CanOpenPath(path.c_str(), &answer)) << path;
+        EXPECT_EQ(1, answer) << path;
+    }
+    answer = 7;
+    EXPECT_EQ(STATUS_SYSTEM_ERROR, CanOpenPath(missing.c_str(), &answer));
+    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, GetLastError());
+    EXPECT_EQ(7, answer);
+}
+
+TEST_F(Location, ChangeDirectoryReportsWhereItLandedOrStaysPut)
+{
+    char *now = NULL;
+    ASSERT_EQ(STATUS_OK, ChangeDirectory(root.c_str(), &now));
+    EXPECT_STRCASEEQ(root.c_str(), Take(now).c_str());
+    now = (char *)"sentinel";
+    EXPECT_EQ(STATUS_SYSTEM_ERROR, ChangeDirectory((root + "\\missing").c_str(), &now));
+    EXPECT_EQ(NULL, now);
+    EXPECT_STRCASEEQ(root.c_str(), CurrentDirectory().c_str());
+}
+
+TEST_F(Location, MaskAndModeChooseAmongEntriesDepthFirst)
+{
+    std::string directory = Make("match.dir\\"), file = Make("a\\b\\match.txt");
+    const DWORD directoryBit = FILE_ATTRIBUTE_DIRECTORY;
+    struct {
+        const char *pattern;
+        const DWORD *mask;
+        int mode;
+        const std::string &expected;
+    } cases[] = {
+        {"match.*", &directoryBit, MATCH_NONE, file},
+        {"m?tch*", &directoryBit, MATCH_NONE, file},
+        {"match.*", NULL, 0, directory},
+        {"match.*", &directoryBit, MATCH_ANY, directory},
+        {"match.*", &directoryBit, MATCH_EXACT, directory},
+    };
+    for (const auto &each : cases) {
+        Outcome outcome = Search(each.pattern, each.mask, each.mode, 1, 0);
+        EXPECT_EQ(STATUS_OK, outcome.status) << each.pattern << " mode " << each.mode;
+        EXPECT_EQ(1, outcome.found) << each.pattern << " mode " << each.mode;
+        EXPECT_STRCASEEQ(each.expected.c_str(), outcome.path.c_str());
+        EXPECT_STRCASEEQ(root.c_str(), outcome.after.c_str());
+    }
+    Outcome fileOnly = Search("match.*", &directoryBit, MATCH_NONE, 1, 0);
+    EXPECT_EQ("match.txt", fileOnly.name);
+    EXPECT_EQ(0u, fileOnly.attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(0, Search("match.*", &directoryBit, 9, 1, 0).found);
+}
+
+TEST_F(Location, DepthLimitAndRecursionFlagBoundTheSearch)
+{
+    std::string file = Make("a\\b\\deep.txt");
+    struct { int recursive, maxDepth, found; } cases[] = {{1, 2, 0}, {1, 3, 1}, {0, 0, 0}, {1, 0, 1}};
+    for (const auto &each : cases) {
+        Outcome outcome = Search("deep.txt", NULL, 0, each.recursive, each.maxDepth);
+        EXPECT_EQ(STATUS_OK, outcome.status);
+        EXPECT_EQ(each.found, outcome.found) << each.recursive << " depth " << each.maxDepth;
+        EXPECT_STRCASEEQ(root.c_str(), outcome.after.c_str());
+    }
+    Make("a\\pick0.txt");
+    std::string first = Make("pick1.txt");
+    EXPECT_STRCASEEQ(first.c_str(), Search("pick?.txt", NULL, 0, 1, 0).path.c_str());
+}
+
+TEST_F(Location, TreeSearchFailsOrDoesNothingWithoutMovingAway)
+{
+    ASSERT_TRUE(SetCurrentDirectoryA(saved.c_str()));
+    char *path = (char *)"sentinel";
+    int found = 7;
+    EXPECT_EQ(STATUS_SYSTEM_ERROR, FindFileRecursive((root + "\\missing").c_str(), "*", NULL, 0, 1,
+                                                     0, &path, NULL, NULL, &found));
+    EXPECT_EQ(NULL, path);
+    EXPECT_EQ(0, found);
+    EXPECT_EQ(STATUS_OK, FindFileRecursive(root.c_str(), "*", NULL, 0, 1, 0, NULL, NULL, NULL, NULL));
+    EXPECT_STRCASEEQ(saved.c_str(), CurrentDirectory().c_str());
+}
+
+TEST_F(Location, TreeSearchEntersALinkedDirectoryOnce)
+{
+    std::string file = Make("a\\b\\deep.txt");
+    if (!MakeDirectoryLink(root + "\\a", root))
+        GTEST_SKIP() << "this system made no directory link (symbolic link, junction or Unix link)";
+    Outcome missing = Search("absent.txt", NULL, 0, 1, 0);
+    EXPECT_EQ(STATUS_OK, missing.status);
+    EXPECT_EQ(0, missing.found);
+    EXPECT_STRCASEEQ(root.c_str(), missing.after.c_str());
+    Outcome found = Search("deep.txt", NULL, 0, 1, 0);
+    EXPECT_EQ(1, found.found);
+    EXPECT_STRCASEEQ(file.c_str(), found.path.c_str());
+}
+
+TEST_F(Location, SystemSearchGivesPathAndNameOrFails)
+{
+    std::string tool = Make("tool.exe");
+    char *path = NULL, *name = NULL;
+    ASSERT_EQ(STATUS_OK, SearchSystemPath(root.c_str(), "tool", ".exe", &path, &name));
+    EXPECT_STRCASEEQ(tool.c_str(), Take(path).c_str());
+    EXPECT_EQ("tool.exe", Take(name));
+    EXPECT_EQ(STATUS_SYSTEM_ERROR, SearchSystemPath(root.c_str(), "absent.exe", NULL, &path, NULL));
+    EXPECT_EQ(NULL, path);
+}
+
+class Registry : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        subkey = "Software\\VantrelTests\\location_" + std::to_string(GetCurrentProcessId()) + "_" +
+                 std::to_string(GetTickCount());
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, NULL, 0,
+                                                 KEY_ALL_ACCESS, NULL, &key, NULL));
+        Set(NULL, REG_SZ, "default", 8);
+        Set("path", REG_SZ, "C:\\Apps", 8);
+        Set("unterminated", REG_SZ, "C:\\Bare", 7);
+        Set("expand", REG_EXPAND_SZ, "%TEMP%", 7);
+        DWORD number = 5;
+        Set("number", REG_DWORD, &number, sizeof(number));
+    }
+    void TearDown() override
+    {
+        RegCloseKey(key);
+        RegDeleteKeyA(HKEY_CURRENT_USER, subkey.c_str());
+    }
+    void Set(const char *name, DWORD type, const void *data, DWORD size)
+    {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, (const BYTE *)data, size));
+    }
+    std::string subkey;
+    HKEY key = NULL;
+};
+
+TEST_F(Registry, ReadsStringsAndTreatsTheRestAsMissingOrFailed)
+{
+    std::string missingKey = subkey + "\\missing";
+    struct {
+        const std::string &key;
+        const char *name;
+        int missingIsEmpty, status;
+        const char *expected;
+    } cases[] = {
+        {subkey, "path", 0, STATUS_OK, "C:\\Apps"},
+        {subkey, NULL, 0, STATUS_OK, "default"},
+        {subkey, "unterminated", 0, STATUS_OK, "C:\\Bare"},
+        {missingKey, "path", 1, STATUS_OK, "(null)"},
+        {subkey, "absent", 1, STATUS_OK, "(null)"},
+        {subkey, "number", 1, STATUS_OK, "(null)"},
+        {subkey, "expand", 1, STATUS_OK, "(null)"},
+        {missingKey, "path", 0, STATUS_STORED_ERROR, "(null)"},
+        {subkey, "absent", 0, STATUS_STORED_ERROR, "(null)"},
+    };
+    for (const auto &each : cases) {
+        char *value = (char *)"sentinel";
+        SetStoredSysError(0);
+        int status = ReadRegistryString(HKEY_CURRENT_USER, each.key.c_str(), each.name,
+                                        each.missingIsEmpty, &value);
+        EXPECT_EQ(each.status, status) << each.key << " " << (each.name ? each.name : "default");
+        EXPECT_EQ(each.expected, Take(value)) << each.key << " " << (each.name ? each.name : "default");
+        if (status == STATUS_STORED_ERROR) {
+            EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetStoredSysError());
+        }
+    }
+}
+
+TEST_F(Registry, NonStringValueIsAnApplicationFailureWhenRequired)
+{
+    for (const char *name : {"number", "expand"}) {
+        char *value = NULL;
+        ASSERT_EQ(STATUS_APP_ERROR, ReadRegistryString(HKEY_CURRENT_USER, subkey.c_str(), name, 0,
+                                                       &value));
+        EXPECT_EQ(NULL, value);
+        EXPECT_STREQ("Registry data type must be string.", GetErrorText(STATUS_APP_ERROR)->format);
+    }
+}
+
+}  // namespace
