@@ -11,22 +11,32 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 "$(dirname "$0")/stop.sh" "$bench" >/dev/null 2>&1 || true
 
-# -displayfd makes Xvfb choose a free display and tell us which.
-rm -f "$bench/display"
-# Nothing started here may hold CTest's output pipe open.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$bench/display" \
-    </dev/null >"$bench/xvfb.log" 2>&1 &
-echo $! >"$bench/xvfb.pid"
-tries=0
-while [ ! -s "$bench/display" ]; do
-    tries=$((tries + 1))
-    [ $tries -gt 100 ] && { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
+# -displayfd makes Xvfb choose a free display and tell us which.  Two
+# servers starting at once can race for the same display; the loser exits,
+# and we try again.
+start_display() {
+    rm -f "$bench/display"
+    # Nothing started here may hold CTest's output pipe open.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$bench/display" \
+        </dev/null >"$bench/xvfb.log" 2>&1 &
+    echo $! >"$bench/xvfb.pid"
+    for _ in $(seq 100); do
+        [ -s "$bench/display" ] && return 0
+        kill -0 "$(cat "$bench/xvfb.pid")" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+for attempt in 1 2 3; do
+    start_display && break
+    [ $attempt -eq 3 ] && { echo "Xvfb did not start:" >&2; cat "$bench/xvfb.log" >&2; exit 1; }
+    sleep 1
 done
 export DISPLAY=":$(cat "$bench/display")"
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i </dev/null >"$bench/wineboot.log" 2>&1
+    wineboot -i </dev/null >"$bench/wineboot.log" 2>&1 ||
+        { echo "wineboot failed:" >&2; cat "$bench/wineboot.log" >&2; exit 1; }
     # Without a window manager, unmanaged windows close about 2 s faster.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         </dev/null >>"$bench/wineboot.log" 2>&1
