@@ -40,6 +40,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     # Without a window manager, unmanaged windows close about 2 s faster.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         </dev/null >>"$bench/wineboot.log" 2>&1
+    # Let the server wineboot started go, so that ours can be persistent.
+    wineserver -w
 fi
 wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
