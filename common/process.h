@@ -26,15 +26,25 @@ struct OsVersion {
 /* Filled once at start-up by the programs; read by everyone else. */
 extern OsVersion g_osVersion;
 
+/* Fills g_osVersion; STATUS_SYSTEM_ERROR when the system tells nothing. */
 int DetectOsVersion(void);
 /* Decodes a GetVersion() result into *version (the fallback of
  * DetectOsVersion). */
 void DecodeLegacyVersion(DWORD packed, OsVersion *version);
 
+/* A close request to the waiting thread ends the started process, whose
+ * exit code is then fetched. */
 enum { WAIT_MODE_CLOSE_ENDS_PROCESS = 6 };
 
-/* Starts commandLine (useShell 1: through the command interpreter); with
- * wait set, waits and stores the exit code. */
+/* Starts commandLine as it stands (useShell 1: through the command
+ * interpreter); with wait set, waits and stores the exit code, else leaves
+ * it alone.  A blank command line: STATUS_SYSTEM_ERROR, last error 87.
+ * useShell 1 with a null command line only asks whether COMSPEC names an
+ * existing file: STATUS_OK, else 1. */
 int LaunchProgram(const char *commandLine, int useShell, int wait, DWORD *exitCode);
+/* Waits for process; without a console it pumps the thread's messages with
+ * the thread's enabled windows disabled, and brings owner (may be null)
+ * back to the front afterwards.  reserved is not used. */
 int WaitForProcess(HANDLE process, HWND owner, int mode, int reserved, DWORD *exitCode);
+/* EnumThreadWindows callback: collects the enabled windows for the wait. */
 BOOL CALLBACK EnableWindowCollector(HWND window, LPARAM value);
