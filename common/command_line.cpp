@@ -1,1 +1,288 @@
+/*
+ * Splitting a command line into an argument vector by the rules of the
+ * Microsoft C run-time, the rules the launcher's usage text asks callers to
+ * quote by: white space separates outside double quotes; 2n backslashes
+ * before a double quote give n backslashes and the quote opens or closes
+ * quoting, 2n + 1 give n backslashes and a literal quote; backslashes
+ * anywhere else are literal.  A double-byte character is taken whole, so a
+ * trail byte that looks like a backslash or a quote means nothing.
+ */
 #include "command_line.h"
+
+#include "error_record.h"
+#include "process.h"
+#include "strings.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
+
+static const size_t FIRST_WORK_SIZE = 1024;
+
+/* Shown as they have always been worded, missing blanks included. */
+static const char WIN32S_REFUSED[] =
+    "This application can be run onWindows NT version 3.1, Windows 95or later.";
+static const char BEFORE_NT35_REFUSED[] =
+    "This application can only be run on Windows NT 3.5 or greater."
+    "The application will now terminate.";
+
+/* Holds the element being assembled.  It grows, so no element is cut. */
+struct WorkBuffer {
+    char *text;
+    size_t length;
+    size_t capacity;
+};
+
+struct Split {
+    char ***vector;
+    int count;
+    UINT maxCharSize;
+    WorkBuffer work;
+};
+
+static int InvalidParameter(void)
+{
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return STATUS_SYSTEM_ERROR;
+}
+
+static int OutOfMemory(void)
+{
+    errno = ENOMEM;
+    return STATUS_CRT_ERROR;
+}
+
+static int IsSeparator(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+static int AppendByte(WorkBuffer *work, char byte)
+{
+    if (work->length == work->capacity) {
+        size_t capacity = work->capacity ? 2 * work->capacity : FIRST_WORK_SIZE;
+        char *grown = (char *)realloc(work->text, capacity);
+        if (!grown)
+            return OutOfMemory();
+        work->text = grown;
+        work->capacity = capacity;
+    }
+    work->text[work->length++] = byte;
+    return STATUS_OK;
+}
+
+/* The vector always keeps a null pointer behind its last element. */
+static int StoreElement(Split *split, char *element)
+{
+    char **grown = (char **)realloc(*split->vector, (split->count + 2) * sizeof(char *));
+    if (!grown) {
+        free(element);
+        return OutOfMemory();
+    }
+    grown[split->count++] = element;
+    grown[split->count] = NULL;
+    *split->vector = grown;
+    return STATUS_OK;
+}
+
+static int EndElement(Split *split)
+{
+    char *element = NULL;
+    int status = AllocZeroed(&element, split->work.length + 1, split->maxCharSize);
+    if (status == STATUS_OK) {
+        memcpy(element, split->work.text, split->work.length);
+        status = StoreElement(split, element);
+    }
+    split->work.length = 0;
+    return status;
+}
+
+/* Backslashes count only in front of a double quote: there each pair gives
+ * one, and an odd one out makes the quote literal. */
+static int TakeBackslashes(WorkBuffer *work, const char **cursor)
+{
+    const char *run = *cursor;
+    size_t length = strspn(run, "\\");
+    int beforeQuote = run[length] == '"';
+    size_t kept = beforeQuote ? length / 2 : length;
+    int status = STATUS_OK;
+    for (size_t i = 0; i < kept && status == STATUS_OK; i++)
+        status = AppendByte(work, '\\');
+    if (status == STATUS_OK && beforeQuote && length % 2 == 1) {
+        status = AppendByte(work, '"');
+        length++;
+    }
+    *cursor = run + length;
+    return status;
+}
+
+static int TakeCharacter(WorkBuffer *work, const char **cursor)
+{
+    const char *character = *cursor;
+    size_t size = IsDBCSLeadByte((BYTE)character[0]) && character[1] ? 2 : 1;
+    int status = STATUS_OK;
+    for (size_t i = 0; i < size && status == STATUS_OK; i++)
+        status = AppendByte(work, character[i]);
+    *cursor = character + size;
+    return status;
+}
+
+static int SplitText(Split *split, const char *text)
+{
+    int status = STATUS_OK;
+    int inGap = 1;
+    int quoted = 0;
+    const char *cursor = text;
+    while (status == STATUS_OK && (*cursor || !inGap)) {
+        char c = *cursor;
+        if (inGap && IsSeparator(c)) {
+            cursor++;
+            continue;
+        }
+        inGap = 0;
+        if (c == '\\') {
+            status = TakeBackslashes(&split->work, &cursor);
+        } else if (c == '"') {
+            quoted = !quoted;
+            cursor++;
+        } else if (c == '\0' || (IsSeparator(c) && !quoted)) {
+            status = EndElement(split);
+            inGap = 1;
+            if (c)
+                cursor++;
+        } else {
+            status = TakeCharacter(&split->work, &cursor);
+        }
+    }
+    return status;
+}
+
+static int RefuseWin32s(void)
+{
+    ShowErrorBox(NULL, WIN32S_REFUSED, NULL);
+    return 1;
+}
+
+/* Multibyte elements are given room for MaxCharSize bytes a character. */
+static int AnsiMaxCharSize(UINT *size)
+{
+    CPINFO codePage;
+    if (!GetCPInfo(CP_ACP, &codePage))
+        return STATUS_SYSTEM_ERROR;
+    if (size)
+        *size = codePage.MaxCharSize;
+    return STATUS_OK;
+}
+
+int SplitCommandLine(const char *commandLine, char ***vector, int *count)
+{
+    if (!vector || *vector)
+        return InvalidParameter();
+    if (g_osVersion.osClass == OS_CLASS_WIN32S)
+        return RefuseWin32s();
+    Split split = {vector, 0, 1, {NULL, 0, 0}};
+    int status = AnsiMaxCharSize(&split.maxCharSize);
+    if (status == STATUS_OK)
+        status = SplitText(&split, commandLine ? commandLine : GetCommandLineA());
+    free(split.work.text);
+    if (count)
+        *count = split.count;
+    return status;
+}
+
+int FreeArgumentVector(char ***vector, int *count)
+{
+    if (!vector || !*vector)
+        return 0;
+    if (!count)
+        return 1;
+    for (int i = 0; i < *count; i++)
+        free((*vector)[i]);
+    free(*vector);
+    *vector = NULL;
+    *count = 0;
+    return 0;
+}
+
+int GetOwnPathParts(char *fullPath, char *fileName, char *directory,
+                    char *dirPart, char *extension, char *drive)
+{
+    char **vector = NULL;
+    int count = 0;
+    int status = SplitCommandLine(NULL, &vector, &count);
+    /* A process can be started with an empty command line. */
+    if (status == STATUS_OK && count == 0)
+        status = InvalidParameter();
+    if (status == STATUS_OK)
+        status = SplitFullPath(vector[0], fullPath, directory, fileName, drive, dirPart,
+                               extension, NULL);
+    FreeArgumentVector(&vector, &count);
+    return status;
+}
+
+static int RefuseBeforeNt35(void)
+{
+    ShowErrorBox(NULL, BEFORE_NT35_REFUSED, NULL);
+    return 1;
+}
+
+/* NT reports 3.1 as 3.10 and 3.5 as 3.50: the minor version counts
+ * hundredths. */
+static int IsNt35OrLater(void)
+{
+    const OsVersion *os = &g_osVersion;
+    return os->osClass == OS_CLASS_NT &&
+           (os->majorVersion > 3 || (os->majorVersion == 3 && os->minorVersion >= 50));
+}
+
+/* An empty element needs no conversion: WideCharToMultiByte refuses a
+ * length of 0, and the zero-filled string is already empty. */
+static int ConvertElement(const WCHAR *wide, UINT maxCharSize, char **element)
+{
+    int length = lstrlenW(wide);
+    int size = (length + 1) * (int)maxCharSize;
+    char *converted = NULL;
+    int status = AllocZeroed(&converted, size, 1);
+    if (status == STATUS_OK && length > 0 &&
+        !WideCharToMultiByte(CP_ACP, 0, wide, length, converted, size, NULL, NULL))
+        status = STATUS_SYSTEM_ERROR;
+    if (status != STATUS_OK) {
+        free(converted);
+        converted = NULL;
+    }
+    if (element)
+        *element = converted;
+    return status;
+}
+
+static int ConvertWideVector(WCHAR **wide, int wideCount, Split *split)
+{
+    int status = AnsiMaxCharSize(&split->maxCharSize);
+    for (int i = 0; i < wideCount && status == STATUS_OK; i++) {
+        char *element = NULL;
+        status = ConvertElement(wide[i], split->maxCharSize, &element);
+        if (status == STATUS_OK)
+            status = StoreElement(split, element);
+    }
+    return status;
+}
+
+int SplitCommandLineWide(const char *, char ***vector, int *count)
+{
+    if (!vector || *vector)
+        return InvalidParameter();
+    if (!IsNt35OrLater())
+        return RefuseBeforeNt35();
+    Split split = {vector, 0, 1, {NULL, 0, 0}};
+    int wideCount = 0;
+    WCHAR **wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
+    int status = wide ? ConvertWideVector(wide, wideCount, &split) : STATUS_SYSTEM_ERROR;
+    if (wide)
+        LocalFree(wide);
+    if (count)
+        *count = split.count;
+    return status;
+}

@@ -19,6 +19,7 @@ int FreeArgumentVector(char ***vector, int *count);
 int GetOwnPathParts(char *fullPath, char *fileName, char *directory,
                     char *dirPart, char *extension, char *drive);
 
-/* Converts the process's wide command line (the first argument is ignored);
- * no null pointer follows the last element. */
+/* Converts the process's wide command line (the first argument is ignored)
+ * into a vector like SplitCommandLine's.  Returns 1 (not a status) after
+ * telling the user of a system older than NT 3.5 in a box. */
 int SplitCommandLineWide(const char *ignored, char ***vector, int *count);
