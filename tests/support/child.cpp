@@ -166,6 +166,17 @@ Recording ReadRecording(const std::string &path)
     return recording;
 }
 
+Recording WaitForRecording(const std::string &path, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        Recording recording = ReadRecording(path);
+        if (recording.present || GetTickCount() - start >= timeoutMs)
+            return recording;
+        Sleep(50);
+    }
+}
+
 ScopedEnvironment::ScopedEnvironment(const char *variable, const char *value)
     : name(variable), hadValue(false)
 {

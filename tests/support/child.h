@@ -41,6 +41,9 @@ struct Recording {
     std::vector<std::string> arguments;   /* as the C run-time split them */
 };
 Recording ReadRecording(const std::string &path);
+/* Reads the record once the recorder has written it; not present when none
+ * came within timeoutMs. */
+Recording WaitForRecording(const std::string &path, DWORD timeoutMs);
 
 /* Sets (value non-null) or removes an environment variable for the test
  * and the programs it starts, and puts the old state back when destroyed. */
