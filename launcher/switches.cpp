@@ -1,3 +1,269 @@
-// placeholder
-#include <windows.h>
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { ExitProcess(1); }
+/*
+ * Vantrelc's main function and its switches.  The program is started by
+ * another program of the product, never by hand: it reads its switches,
+ * finds the executable file they name, starts it and ends with an exit code.
+ * Its only other output is one error box at the end, for the first failure
+ * or for the help message.
+ */
+#include "switches.h"
+
+#include "command_line.h"
+#include "error_record.h"
+#include "launch.h"
+#include "location.h"
+#include "process.h"
+#include "usage.h"
+
+#include <errno.h>
+#include <stdlib.h>
+
+enum { KIND_VALUE, KIND_FLAG, KIND_ONCE };   /* KIND_ONCE: a flag that may not repeat */
+
+struct SwitchDefinition {
+    const char *name;   /* without its prefix character */
+    int kind;
+};
+
+static const SwitchDefinition SWITCH_TABLE[SWITCH_COUNT] = {
+    {"d", KIND_VALUE},    {"dexe", KIND_ONCE},  {"de", KIND_VALUE},  {"drk", KIND_VALUE},
+    {"drss", KIND_VALUE}, {"drs", KIND_VALUE},  {"drv", KIND_VALUE}, {"drsv", KIND_VALUE},
+    {"dv", KIND_VALUE},   {"rrs", KIND_VALUE},  {"ea", KIND_VALUE},  {"er", KIND_VALUE},
+    {"s", KIND_FLAG},     {"r", KIND_FLAG},     {"q", KIND_FLAG},    {"w", KIND_FLAG},
+    {"n", KIND_FLAG},     {"h", KIND_FLAG},
+};
+
+static const char UNKNOWN_PARAMETER[] = "%s: Unknown the command line parameter \"%s\".";
+static const char UNKNOWN_SWITCH[] = "%s: Unknown the command line switch \"%s\".";
+static const char MISSING_VALUE[] = "%s: The command line switch \"%s\" requires a parameter.";
+static const char UNKNOWN_VALUE[] = "%s: The value %s of the command line switch \"%s\" is unknown.";
+static const char TOO_MANY_ARGUMENTS[] =
+    "%s: The number of the command line arguments that are passed to executable file is "
+    "too big. The maximal number is %s.";
+static const char REPEATED_NUMBER[] = "%s: The command line switch %s is specified twice or more.";
+static const char CONFLICT[] = "%s: There is a command line switches conflict.";
+static const char MISSING_PARTNER[] = "%s: Both switches %s and %s should be specified.";
+
+int CompareArgumentNumbers(const void *first, const void *second)
+{
+    int32_t a = ((const NumberedArgument *)first)->number;
+    int32_t b = ((const NumberedArgument *)second)->number;
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+
+/* The switch that name selects, or SWITCH_COUNT.  A value switch that holds
+ * its value, or -dexe once set, selects nothing: a repeat reads as unknown. */
+static int FindSwitch(const char *name, const Switches *switches)
+{
+    for (int id = 0; id < SWITCH_COUNT; id++) {
+        if (lstrcmpiA(name, SWITCH_TABLE[id].name) != 0)
+            continue;
+        int kind = SWITCH_TABLE[id].kind;
+        int taken = kind == KIND_VALUE ? switches->value[id] != NULL
+                                       : kind == KIND_ONCE && switches->flag[id];
+        return taken ? SWITCH_COUNT : id;
+    }
+    return SWITCH_COUNT;
+}
+
+/* The element after the one at *index, which parsing then steps over. */
+static int TakeValue(const char *modulePath, char *const *arguments, int count, int *index,
+                     const char **value)
+{
+    if (*index + 1 >= count) {
+        SetErrorRecord(NULL, NULL, MISSING_VALUE, 2, modulePath, arguments[*index]);
+        return STATUS_APP_ERROR;
+    }
+    *index += 1;
+    *value = arguments[*index];
+    return STATUS_OK;
+}
+
+/* -drk's number, read as atoi would, names one of five predefined roots. */
+static int SelectRegistryRoot(const char *modulePath, Switches *switches)
+{
+    static const HKEY ROOTS[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
+                                 HKEY_USERS};
+    long number = strtol(switches->value[SWITCH_DRK], NULL, 10);
+    if (number < 1 || number > 5) {
+        SetErrorRecord(NULL, NULL, UNKNOWN_VALUE, 3, modulePath, switches->value[SWITCH_DRK],
+                       SWITCH_TABLE[SWITCH_DRK].name);
+        return STATUS_APP_ERROR;
+    }
+    if (number <= 4)
+        switches->root = ROOTS[number - 1];
+    else
+        switches->root = g_osVersion.osClass == OS_CLASS_NT ? HKEY_PERFORMANCE_DATA
+                                                            : HKEY_DYN_DATA;
+    return STATUS_OK;
+}
+
+static int IsRepeatedNumber(const Switches *switches, const NumberedArgument *entry)
+{
+    for (int i = 0; i < switches->numberedCount; i++)
+        if (CompareArgumentNumbers(&switches->numbered[i], entry) == 0)
+            return 1;
+    return 0;
+}
+
+/* -N value: the number is read as atoi would (-03 and -3x are both 3). */
+static int AddNumberedArgument(const char *modulePath, char *const *arguments, int count,
+                               int *index, Switches *switches)
+{
+    const char *element = arguments[*index];
+    NumberedArgument entry = {(int32_t)strtol(element + 1, NULL, 10), NULL};
+    int status = TakeValue(modulePath, arguments, count, index, &entry.value);
+    if (status == STATUS_OK && switches->numberedCount >= MAX_NUMBERED_ARGUMENTS) {
+        SetErrorRecord(NULL, NULL, TOO_MANY_ARGUMENTS, 2, modulePath, "128");
+        status = STATUS_APP_ERROR;
+    }
+    if (status == STATUS_OK && IsRepeatedNumber(switches, &entry)) {
+        SetErrorRecord(NULL, NULL, REPEATED_NUMBER, 2, modulePath, element);
+        status = STATUS_APP_ERROR;
+    }
+    if (status == STATUS_OK)
+        switches->numbered[switches->numberedCount++] = entry;
+    return status;
+}
+
+/* One element, with its value when it takes one; *index ends on the last
+ * element used.  Switch names compare case-insensitively and whole, after
+ * a prefix of - or /. */
+static int ParseElement(const char *modulePath, char *const *arguments, int count, int *index,
+                        Switches *switches, int *wantsHelp)
+{
+    const char *element = arguments[*index];
+    if (element[0] != '-' && element[0] != '/') {
+        SetErrorRecord(NULL, NULL, UNKNOWN_PARAMETER, 2, modulePath, element);
+        return STATUS_APP_ERROR;
+    }
+    int id = FindSwitch(element + 1, switches);
+    if (id == SWITCH_COUNT && element[1] >= '0' && element[1] <= '9')
+        return AddNumberedArgument(modulePath, arguments, count, index, switches);
+    if (id == SWITCH_COUNT) {
+        SetErrorRecord(NULL, NULL, UNKNOWN_SWITCH, 2, modulePath, element);
+        return STATUS_APP_ERROR;
+    }
+    if (SWITCH_TABLE[id].kind != KIND_VALUE) {
+        switches->flag[id] = 1;
+        *wantsHelp = id == SWITCH_H;
+        return STATUS_OK;
+    }
+    int status = TakeValue(modulePath, arguments, count, index, &switches->value[id]);
+    if (status == STATUS_OK && id == SWITCH_DRK)
+        status = SelectRegistryRoot(modulePath, switches);
+    return status;
+}
+
+int ParseSwitches(const char *modulePath, char *const *arguments, int count,
+                  Switches *switches, int *wantsHelp)
+{
+    ZeroMemory(switches, sizeof(*switches));
+    *wantsHelp = count < 2;
+    int status = STATUS_OK;
+    /* Element 0 is the program's own name; -h ends parsing at once. */
+    for (int i = 1; status == STATUS_OK && !*wantsHelp && i < count; i++)
+        status = ParseElement(modulePath, arguments, count, &i, switches, wantsHelp);
+    return status;
+}
+
+int CheckSwitchRules(const char *modulePath, const Switches *switches)
+{
+    const char *const *value = switches->value;
+    int directory = value[SWITCH_D] != NULL;
+    int environment = value[SWITCH_DE] != NULL;
+    int registry = value[SWITCH_DRK] != NULL;
+    int conflict = (directory && environment) || (directory && registry) ||
+                   (environment && registry) ||
+                   (value[SWITCH_EA] && (directory || environment || registry)) ||
+                   (value[SWITCH_EA] && value[SWITCH_ER]) ||
+                   (switches->flag[SWITCH_DEXE] && value[SWITCH_DV]);
+    if (conflict) {
+        SetErrorRecord(NULL, NULL, CONFLICT, 1, modulePath);
+        return STATUS_APP_ERROR;
+    }
+    if (registry != (value[SWITCH_DRS] != NULL)) {
+        SetErrorRecord(NULL, NULL, MISSING_PARTNER, 3, modulePath, SWITCH_TABLE[SWITCH_DRK].name,
+                       SWITCH_TABLE[SWITCH_DRS].name);
+        return STATUS_APP_ERROR;
+    }
+    return STATUS_OK;
+}
+
+/* Everything one run holds; EndRun releases it. */
+struct LauncherRun {
+    char modulePath[MAX_PATH];   /* first argument of every message */
+    char **arguments;
+    int argumentCount;
+    char *savedDirectory;
+    char *helpText;              /* the whole help message, when asked for */
+    Switches switches;
+    DWORD exitCode;              /* the started program's, with -w */
+};
+
+static int StartRun(LauncherRun *run)
+{
+    int status = DetectOsVersion();
+    if (status == STATUS_OK)
+        status = GetModulePath(run->modulePath);
+    if (status == STATUS_OK)
+        status = GetCurrentDirectoryCopy(&run->savedDirectory);
+    if (status == STATUS_OK)
+        status = SplitCommandLine(NULL, &run->arguments, &run->argumentCount);
+    return status;
+}
+
+/* The help goes into the error record like every launcher message, but the
+ * record keeps only its first 2559 characters, so the whole text is kept as
+ * well and shown at the end. */
+static int PrepareHelp(LauncherRun *run)
+{
+    int status = BuildHelpMessage(!run->switches.flag[SWITCH_N], &run->helpText);
+    if (status == STATUS_OK) {
+        SetErrorRecord(NULL, NULL, run->helpText, 1, run->modulePath);
+        status = STATUS_APP_ERROR;
+    }
+    return status;
+}
+
+/* Releases the run, shows the message for a failure unless -q came before
+ * it, and ends the process: the started program's exit code with -w, 0
+ * after any other start, 1 after a failure. */
+[[noreturn]] static void EndRun(LauncherRun *run, int status)
+{
+    /* A system failure is described by its code only when shown, after
+     * the clean-up, which must not overwrite it. */
+    DWORD lastError = GetLastError();
+    int crtError = errno;
+    FreeArgumentVector(&run->arguments, &run->argumentCount);
+    if (run->savedDirectory)
+        ChangeDirectory(run->savedDirectory, NULL);
+    free(run->savedDirectory);
+    SetLastError(lastError);
+    errno = crtError;
+    if (status == STATUS_OK)
+        ExitProcess(run->exitCode);
+    if (!run->switches.flag[SWITCH_Q] && run->helpText)
+        ShowErrorBox(NULL, run->helpText, NULL);
+    else if (!run->switches.flag[SWITCH_Q])
+        ShowErrorRecord(status);
+    free(run->helpText);
+    ExitProcess(1);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    static LauncherRun run;
+    int wantsHelp = 0;
+    int status = StartRun(&run);
+    if (status == STATUS_OK)
+        status = ParseSwitches(run.modulePath, run.arguments, run.argumentCount,
+                               &run.switches, &wantsHelp);
+    if (status == STATUS_OK && wantsHelp)
+        status = PrepareHelp(&run);
+    if (status == STATUS_OK)
+        status = CheckSwitchRules(run.modulePath, &run.switches);
+    if (status == STATUS_OK)
+        status = LocateAndLaunch(run.modulePath, run.savedDirectory, &run.switches,
+                                 &run.exitCode);
+    EndRun(&run, status);
+}
