@@ -20,13 +20,15 @@ export WINEPREFIX=$bench/prefix WINEDEBUG=-all DISPLAY=":$(cat "$bench/display")
 rm -rf "$sample" && mkdir -p "$sample/App 2"
 cp "$build/tests/recorder.exe" "$sample/App 2/sample.exe"
 winpath() { echo "Z:$1" | tr / '\\'; }
-key='HKCU\Software\VantrelSample\Install'
+key='HKCU\Software\VantrelSample\App2\Install'
 wine reg add "$key" /v Path /d "$(winpath "$sample/App 2")" /f >/dev/null
 
-command=(Vantrelc -drk 2 -drs 'Software\VantrelSample' -drss Install -drv Path
-         -er sample.exe -2 'second "quoted" argument' -1 first -w)
+# Tries the key App\Install (missing), then App2\Install, which names the
+# directory; arguments go to the sample in the order of their numbers.
+command=(Vantrelc -drk 2 -drs 'Software\VantrelSample\App' -drsv ,2 -drss Install -drv Path
+         -er sample.exe -2 'second "quoted" argument' -1 'C:\first dir\' -w)
 echo "Registry: $key  Path = $(winpath "$sample/App 2")"
-echo "Run:      ${command[*]}"
+printf "Run:     "; printf " %q" "${command[@]}"; echo
 status=0
 ZORV_RECORD="$(winpath "$sample/record.bin")" ZORV_RECORD_EXIT=7 \
     wine "$build/bin/Vantrelc.exe" "${command[@]:1}" || status=$?
