@@ -2,8 +2,9 @@
 # The launcher at work on a bundled sample, under Wine: a registry value
 # names the directory of a sample program; Vantrelc finds it there, starts
 # it with numbered arguments, waits for it and hands back its exit code.
-# The sample program is the test recorder: it writes down how it was
-# started and exits with the code it is told.
+# Then the starter, zorv, starts its Java viewer from its own directory.
+# The sample program and the viewer are the test recorder: it writes down
+# how it was started and exits with the code it is told.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -23,21 +24,42 @@ winpath() { echo "Z:$1" | tr / '\\'; }
 key='HKCU\Software\VantrelSample\App2\Install'
 wine reg add "$key" /v Path /d "$(winpath "$sample/App 2")" /f >/dev/null
 
-# Tries the key App\Install (missing), then App2\Install, which names the
-# directory; arguments go to the sample in the order of their numbers.
-command=(Vantrelc -drk 2 -drs 'Software\VantrelSample\App' -drsv ,2 -drss Install -drv Path
-         -er sample.exe -2 'second "quoted" argument' -1 'C:\first dir\' -w)
-echo "Registry: $key  Path = $(winpath "$sample/App 2")"
-printf "Run:     "; printf " %q" "${command[@]}"; echo
-status=0
-ZORV_RECORD="$(winpath "$sample/record.bin")" ZORV_RECORD_EXIT=7 \
-    wine "$build/bin/Vantrelc.exe" "${command[@]:1}" || status=$?
-echo "Exit code: $status (the sample's own)"
-if [ -f "$sample/record.bin" ]; then
-    echo "The sample was started as:"
+show_record() {
+    [ -f "$sample/record.bin" ] || { echo "Nothing was started."; return; }
+    echo "Started as:"
     tr '\0' '\n' <"$sample/record.bin" | {
         read -r line; echo "  command line: $line"
         read -r line; echo "  directory:    $line"
         n=0; while read -r line; do echo "  argv[$n]:      $line"; n=$((n + 1)); done
     }
-fi
+}
+
+# Tries the key App\Install (missing), then App2\Install, which names the
+# directory; arguments go to the sample in the order of their numbers.
+command=(Vantrelc -drk 2 -drs 'Software\VantrelSample\App' -drsv ,2 -drss Install -drv Path
+         -er sample.exe -2 'second "quoted" argument' -1 'C:\first dir\' -w)
+echo "Registry: $key  Path = $(winpath "$sample/App 2")"
+printf 'Run:     '
+for word in "${command[@]}"; do
+    case $word in *[\ \"]*) printf " '%s'" "$word" ;; *) printf ' %s' "$word" ;; esac
+done
+echo
+status=0
+ZORV_RECORD="$(winpath "$sample/record.bin")" ZORV_RECORD_EXIT=7 \
+    wine "$build/bin/Vantrelc.exe" "${command[@]:1}" || status=$?
+echo "Exit code: $status (the sample's own)"
+show_record
+
+# The starter: from its own directory it starts the Java viewer, here the
+# same recorder standing in as wjview.exe, and ends without waiting.
+mkdir -p "$sample/client"
+cp "$build/bin/zorv.exe" "$sample/client/zorv.exe"
+cp "$build/tests/recorder.exe" "$sample/client/wjview.exe"
+rm -f "$sample/record.bin"
+echo
+echo "Run:      zorv.exe (from $(winpath "$PWD"))"
+status=0
+ZORV_RECORD="$(winpath "$sample/record.bin")" wine "$sample/client/zorv.exe" || status=$?
+echo "Exit code: $status"
+for _ in $(seq 50); do [ -s "$sample/record.bin" ] && break; sleep 0.1; done
+show_record
