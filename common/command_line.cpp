@@ -43,12 +43,6 @@ struct Split {
     WorkBuffer work;
 };
 
-static int InvalidParameter(void)
-{
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return STATUS_SYSTEM_ERROR;
-}
-
 static int OutOfMemory(void)
 {
     errno = ENOMEM;
@@ -180,7 +174,7 @@ static int AnsiMaxCharSize(UINT *size)
 int SplitCommandLine(const char *commandLine, char ***vector, int *count)
 {
     if (!vector || *vector)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     if (g_osVersion.osClass == OS_CLASS_WIN32S)
         return RefuseWin32s();
     Split split = {vector, 0, 1, {NULL, 0, 0}};
@@ -215,7 +209,7 @@ int GetOwnPathParts(char *fullPath, char *fileName, char *directory,
     int status = SplitCommandLine(NULL, &vector, &count);
     /* A process can be started with an empty command line. */
     if (status == STATUS_OK && count == 0)
-        status = InvalidParameter();
+        status = InvalidParameterStatus();
     if (status == STATUS_OK)
         status = SplitFullPath(vector[0], fullPath, directory, fileName, drive, dirPart,
                                extension, NULL);
@@ -273,7 +267,7 @@ static int ConvertWideVector(WCHAR **wide, int wideCount, Split *split)
 int SplitCommandLineWide(const char *, char ***vector, int *count)
 {
     if (!vector || *vector)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     if (!IsNt35OrLater())
         return RefuseBeforeNt35();
     Split split = {vector, 0, 1, {NULL, 0, 0}};

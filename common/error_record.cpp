@@ -42,6 +42,12 @@ int SetErrorRecord(const char *errorNumber, const char *messageId,
     return STATUS_OK;
 }
 
+int InvalidParameterStatus(void)
+{
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return STATUS_SYSTEM_ERROR;
+}
+
 int SetStoredSysError(int code)
 {
     g_storedSysError = code;

@@ -42,6 +42,10 @@ static_assert(sizeof(ErrorRecord) == 7724, "error record layout");
 int SetErrorRecord(const char *errorNumber, const char *messageId,
                    const char *format, int count, ...);
 
+/* For a required argument that is missing: the thread's last error becomes
+ * ERROR_INVALID_PARAMETER and the result is STATUS_SYSTEM_ERROR. */
+int InvalidParameterStatus(void);
+
 /* The stored code serves system calls that return their error (registry). */
 int SetStoredSysError(int code);
 int GetStoredSysError(void);

@@ -19,12 +19,6 @@ static int g_searchDepth;
 
 static const char NOT_A_STRING[] = "Registry data type must be string.";
 
-static int InvalidParameter(void)
-{
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return STATUS_SYSTEM_ERROR;
-}
-
 /* Access 0 with backup semantics: directories open too, and nothing is
  * asked of the file's own permissions. */
 static HANDLE OpenForQuery(const char *path)
@@ -36,7 +30,7 @@ static HANDLE OpenForQuery(const char *path)
 int IsExistingDirectory(const char *path, int *isDirectory)
 {
     if (!path || !isDirectory)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     DWORD attributes = GetFileAttributesA(path);
     /* A missing path is an answer here, not a failure. */
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -49,7 +43,7 @@ int IsExistingDirectory(const char *path, int *isDirectory)
 int CanOpenPath(const char *path, int *opened)
 {
     if (!path || !opened)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     HANDLE handle = OpenForQuery(path);
     if (handle != INVALID_HANDLE_VALUE) {
         CloseHandle(handle);
@@ -111,7 +105,7 @@ int ReadRegistryString(HKEY root, const char *subkey, const char *valueName,
                        int missingIsEmpty, char **value)
 {
     if (!subkey || !value)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     *value = NULL;
     HKEY key = NULL;
     LONG result = RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key);
@@ -162,7 +156,7 @@ static DWORD FillCurrentDirectory(char *buffer, DWORD size, void *)
 int GetCurrentDirectoryCopy(char **out)
 {
     if (!out)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     *out = NULL;
     return AllocFilledText(FillCurrentDirectory, NULL, out);
 }
@@ -170,7 +164,7 @@ int GetCurrentDirectoryCopy(char **out)
 int ChangeDirectory(const char *path, char **newCurrent)
 {
     if (!path)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     if (newCurrent)
         *newCurrent = NULL;
     int status = SetCurrentDirectoryA(path) ? STATUS_OK : STATUS_SYSTEM_ERROR;
@@ -197,7 +191,7 @@ int SearchSystemPath(const char *pathList, const char *fileName,
                      const char *extension, char **fullPath, char **filePart)
 {
     if (!fileName)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     if (fullPath)
         *fullPath = NULL;
     if (filePart)
@@ -316,7 +310,7 @@ int FindFileInCurrentDirectory(const char *directory, const char *pattern,
                                char **fileName, DWORD *attributes, int *found)
 {
     if (!directory || !pattern)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     if (fullPath)
         *fullPath = NULL;
     if (fileName)
@@ -535,7 +529,7 @@ int FindFileRecursive(const char *startDirectory, const char *pattern,
                       int *found)
 {
     if (!startDirectory || !pattern)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     if (fullPath)
         *fullPath = NULL;
     if (fileName)

@@ -30,12 +30,6 @@ static WindowTable g_windowTable;
 static const size_t FIRST_TABLE_CAPACITY = 32;
 static const size_t CONSOLE_TITLE_SIZE = 200;
 
-static int InvalidParameter(void)
-{
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return STATUS_SYSTEM_ERROR;
-}
-
 /* The 9x family is split at version 4.0: anything later is Windows 98. */
 static int NineXClass(DWORD major, DWORD minor)
 {
@@ -153,7 +147,7 @@ int LaunchProgram(const char *commandLine, int useShell, int wait, DWORD *exitCo
     if (useShell && !commandLine)
         return InterpreterAvailable();
     if (IsBlankString(commandLine))
-        return InvalidParameter();
+        return InvalidParameterStatus();
     /* Taken before the start: the started program may take the focus. */
     HWND owner = wait ? GetActiveWindow() : NULL;
     char *line = NULL;
@@ -286,7 +280,7 @@ static int FetchExitCode(HANDLE process, DWORD *exitCode)
 int WaitForProcess(HANDLE process, HWND owner, int mode, int, DWORD *exitCode)
 {
     if (!process)
-        return InvalidParameter();
+        return InvalidParameterStatus();
     int status = HasConsole() ? WaitWithoutMessages(process)
                               : WaitPumpingMessages(process, owner, mode);
     if (status == STATUS_OK && mode == WAIT_MODE_CLOSE_ENDS_PROCESS && exitCode)

@@ -23,12 +23,6 @@
  * it faults at once instead of changing it for everyone. */
 static const char EMPTY_TEXT[] = "";
 
-static int SetBadArgument(void)
-{
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return STATUS_SYSTEM_ERROR;
-}
-
 static int IsBlank(unsigned char byte)
 {
     return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
@@ -279,7 +273,7 @@ int CompareTrimmed(const char *first, const char *second, uint32_t byteCount,
                    int copyFlag, int *order, int mode)
 {
     if (!order || mode < COMPARE_CASE || mode > COMPARE_COLLATE)
-        return SetBadArgument();
+        return InvalidParameterStatus();
     if (!first || !second) {
         *order = OrderByPresence(first != NULL, second != NULL);
         return STATUS_OK;
@@ -385,7 +379,7 @@ int DupString(char **out, const char *source)
     if (out)
         *out = NULL;
     if (!out || !source)
-        return SetBadArgument();
+        return InvalidParameterStatus();
     size_t size = strlen(source) + 1;
     char *copy = NULL;
     int status = AllocZeroed(&copy, size, 1);
@@ -401,7 +395,7 @@ int ConcatAlloc(const char *first, const char *second, char **out)
     if (out)
         *out = NULL;
     if (!out || (!first && !second))
-        return SetBadArgument();
+        return InvalidParameterStatus();
     size_t firstLength = first ? strlen(first) : 0;
     size_t secondLength = second ? strlen(second) : 0;
     char *joined = NULL;
@@ -443,7 +437,7 @@ static void CopyArguments(char *end, int count, va_list arguments)
 int AppendStrings(char **target, int count, ...)
 {
     if (!target || count < 0)
-        return SetBadArgument();
+        return InvalidParameterStatus();
     if (count == 0)
         return STATUS_OK;
 
@@ -577,7 +571,7 @@ int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
 {
     if (!path || (!fullPath && !directory && !name && !drive && !dirPart && !extension &&
                   !attributes))
-        return SetBadArgument();
+        return InvalidParameterStatus();
 
     PathParts parts;
     int status = MakeFullPath(path, &parts);

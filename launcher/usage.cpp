@@ -151,10 +151,8 @@ static int ReadVersionBlock(const char *fileName, DWORD size, VersionStrings **r
 
 int GetVersionStrings(const char *fileName, VersionStrings **record)
 {
-    if (!record) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return STATUS_SYSTEM_ERROR;
-    }
+    if (!record)
+        return InvalidParameterStatus();
     *record = NULL;
     char modulePath[MAX_PATH];
     int status = fileName ? STATUS_OK : GetModulePath(modulePath);
@@ -188,10 +186,8 @@ static int AppendLogoLines(const VersionStrings *record, char **text)
 
 int BuildLogo(const char *fileName, char **text)
 {
-    if (!text) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return STATUS_SYSTEM_ERROR;
-    }
+    if (!text)
+        return InvalidParameterStatus();
     *text = NULL;
     VersionStrings *record = NULL;
     int status = GetVersionStrings(fileName, &record);
@@ -207,10 +203,8 @@ int BuildLogo(const char *fileName, char **text)
 
 int BuildHelpMessage(int withLogo, char **text)
 {
-    if (!text) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return STATUS_SYSTEM_ERROR;
-    }
+    if (!text)
+        return InvalidParameterStatus();
     *text = NULL;
     /* A logo that cannot be read is left out; the text then stays null. */
     if (withLogo == 1)
