@@ -9,18 +9,19 @@
  */
 #include "command_line.h"
 
+#include "alloc.h"
 #include "error_record.h"
-#include "process.h"
+#include "os_version.h"
 #include "strings.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
 static const size_t FIRST_WORK_SIZE = 1024;
+static const size_t FIRST_VECTOR_SIZE = 8;
 
 /* Shown as they have always been worded, missing blanks included. */
 static const char WIN32S_REFUSED[] =
@@ -39,15 +40,10 @@ struct WorkBuffer {
 struct Split {
     char ***vector;
     int count;
+    size_t capacity;   /* of *vector, in elements */
     UINT maxCharSize;
     WorkBuffer work;
 };
-
-static int OutOfMemory(void)
-{
-    errno = ENOMEM;
-    return STATUS_CRT_ERROR;
-}
 
 static int IsSeparator(char c)
 {
@@ -56,29 +52,23 @@ static int IsSeparator(char c)
 
 static int AppendByte(WorkBuffer *work, char byte)
 {
-    if (work->length == work->capacity) {
-        size_t capacity = work->capacity ? 2 * work->capacity : FIRST_WORK_SIZE;
-        char *grown = (char *)realloc(work->text, capacity);
-        if (!grown)
-            return OutOfMemory();
-        work->text = grown;
-        work->capacity = capacity;
-    }
-    work->text[work->length++] = byte;
-    return STATUS_OK;
+    int status = GrowArray(&work->text, &work->capacity, work->length + 1, 1, FIRST_WORK_SIZE);
+    if (status == STATUS_OK)
+        work->text[work->length++] = byte;
+    return status;
 }
 
 /* The vector always keeps a null pointer behind its last element. */
 static int StoreElement(Split *split, char *element)
 {
-    char **grown = (char **)realloc(*split->vector, (split->count + 2) * sizeof(char *));
-    if (!grown) {
+    int status = GrowArray(split->vector, &split->capacity, (size_t)split->count + 2,
+                           sizeof(char *), FIRST_VECTOR_SIZE);
+    if (status != STATUS_OK) {
         free(element);
-        return OutOfMemory();
+        return status;
     }
-    grown[split->count++] = element;
-    grown[split->count] = NULL;
-    *split->vector = grown;
+    (*split->vector)[split->count++] = element;
+    (*split->vector)[split->count] = NULL;
     return STATUS_OK;
 }
 
@@ -157,7 +147,7 @@ static int SplitText(Split *split, const char *text)
 static int RefuseWin32s(void)
 {
     ShowErrorBox(NULL, WIN32S_REFUSED, NULL);
-    return 1;
+    return STATUS_MESSAGE_SHOWN;
 }
 
 /* Multibyte elements are given room for MaxCharSize bytes a character. */
@@ -177,7 +167,7 @@ int SplitCommandLine(const char *commandLine, char ***vector, int *count)
         return InvalidParameterStatus();
     if (g_osVersion.osClass == OS_CLASS_WIN32S)
         return RefuseWin32s();
-    Split split = {vector, 0, 1, {NULL, 0, 0}};
+    Split split = {vector, 0, 0, 1, {NULL, 0, 0}};
     int status = AnsiMaxCharSize(&split.maxCharSize);
     if (status == STATUS_OK)
         status = SplitText(&split, commandLine ? commandLine : GetCommandLineA());
@@ -201,26 +191,10 @@ int FreeArgumentVector(char ***vector, int *count)
     return 0;
 }
 
-int GetOwnPathParts(char *fullPath, char *fileName, char *directory,
-                    char *dirPart, char *extension, char *drive)
-{
-    char **vector = NULL;
-    int count = 0;
-    int status = SplitCommandLine(NULL, &vector, &count);
-    /* A process can be started with an empty command line. */
-    if (status == STATUS_OK && count == 0)
-        status = InvalidParameterStatus();
-    if (status == STATUS_OK)
-        status = SplitFullPath(vector[0], fullPath, directory, fileName, drive, dirPart,
-                               extension, NULL);
-    FreeArgumentVector(&vector, &count);
-    return status;
-}
-
 static int RefuseBeforeNt35(void)
 {
     ShowErrorBox(NULL, BEFORE_NT35_REFUSED, NULL);
-    return 1;
+    return STATUS_MESSAGE_SHOWN;
 }
 
 /* NT reports 3.1 as 3.10 and 3.5 as 3.50: the minor version counts
@@ -264,16 +238,38 @@ static int ConvertWideVector(WCHAR **wide, int wideCount, Split *split)
     return status;
 }
 
+typedef LPWSTR *(WINAPI *CommandLineToArgvWProc)(LPCWSTR, int *);
+
+/* CommandLineToArgvW exists in shell32 from NT 3.5 on only; bound here, so
+ * that the programs load on systems without it and pay for shell32 only
+ * when they call this. */
+static int SplitWideCommandLine(WCHAR ***wide, int *wideCount)
+{
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    CommandLineToArgvWProc split =
+        shell ? (CommandLineToArgvWProc)(void *)GetProcAddress(shell, "CommandLineToArgvW") : NULL;
+    *wide = split ? split(GetCommandLineW(), wideCount) : NULL;
+    int status = *wide ? STATUS_OK : STATUS_SYSTEM_ERROR;
+    if (shell) {
+        DWORD error = GetLastError();
+        FreeLibrary(shell);
+        SetLastError(error);
+    }
+    return status;
+}
+
 int SplitCommandLineWide(const char *, char ***vector, int *count)
 {
     if (!vector || *vector)
         return InvalidParameterStatus();
     if (!IsNt35OrLater())
         return RefuseBeforeNt35();
-    Split split = {vector, 0, 1, {NULL, 0, 0}};
+    Split split = {vector, 0, 0, 1, {NULL, 0, 0}};
+    WCHAR **wide = NULL;
     int wideCount = 0;
-    WCHAR **wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
-    int status = wide ? ConvertWideVector(wide, wideCount, &split) : STATUS_SYSTEM_ERROR;
+    int status = SplitWideCommandLine(&wide, &wideCount);
+    if (status == STATUS_OK)
+        status = ConvertWideVector(wide, wideCount, &split);
     if (wide)
         LocalFree(wide);
     if (count)

@@ -1,6 +1,5 @@
 /*
- * The error record, the stored system error code, the allocator and the
- * error boxes.  The record and its text copy are process-wide and
+ * The error record, the stored system error code and the error boxes.  The record and its text copy are process-wide and
  * unguarded: a caller reads the text right after the failure, on its own
  * thread.
  */
@@ -18,8 +17,8 @@ static int g_storedSysError;
 
 static const char NO_APPLICATION_ERROR[] = "No application error.";
 
-int SetErrorRecord(const char *errorNumber, const char *messageId,
-                   const char *format, int count, ...)
+static void FillErrorRecord(const char *errorNumber, const char *messageId,
+                            const char *format, int count, va_list args)
 {
     ZeroMemory(&g_errorRecord, sizeof(g_errorRecord));
     if (errorNumber)
@@ -29,17 +28,38 @@ int SetErrorRecord(const char *errorNumber, const char *messageId,
     if (format)
         lstrcpynA(g_errorRecord.format, format, sizeof(g_errorRecord.format));
     if (count > 0) {
-        va_list args;
-        va_start(args, count);
         g_errorRecord.argumentCount = count;
-        for (int i = 0; i < count && i < MAX_RECORD_ARGUMENTS; i++) {
+        for (int i = 0; i < RecordArgumentCount(&g_errorRecord); i++) {
             const char *argument = va_arg(args, const char *);
             if (argument)
                 lstrcpynA(g_errorRecord.arguments[i], argument, ARGUMENT_SIZE);
         }
-        va_end(args);
     }
+}
+
+int SetErrorRecord(const char *errorNumber, const char *messageId,
+                   const char *format, int count, ...)
+{
+    va_list args;
+    va_start(args, count);
+    FillErrorRecord(errorNumber, messageId, format, count, args);
+    va_end(args);
     return STATUS_OK;
+}
+
+int AppFailure(const char *format, int count, ...)
+{
+    va_list args;
+    va_start(args, count);
+    FillErrorRecord(NULL, NULL, format, count, args);
+    va_end(args);
+    return STATUS_APP_ERROR;
+}
+
+int RecordArgumentCount(const ErrorRecord *record)
+{
+    int count = record->argumentCount;
+    return count < 0 ? 0 : count < MAX_RECORD_ARGUMENTS ? count : MAX_RECORD_ARGUMENTS;
 }
 
 int InvalidParameterStatus(void)
@@ -57,21 +77,6 @@ int SetStoredSysError(int code)
 int GetStoredSysError(void)
 {
     return g_storedSysError;
-}
-
-int AllocZeroed(void *out, size_t count, size_t size)
-{
-    if (!out) {
-        errno = EINVAL;
-        return STATUS_CRT_ERROR;
-    }
-    void *block = calloc(count, size);
-    *(void **)out = block;
-    if (!block) {
-        errno = ENOMEM;
-        return STATUS_CRT_ERROR;
-    }
-    return STATUS_OK;
 }
 
 /* Both text steps refuse a code they cannot read or a buffer they cannot
@@ -182,8 +187,7 @@ static const char *RecordMessage(const ErrorRecord *record, char buffer[MESSAGE_
     if (record->argumentCount == 0)
         return record->format;
     const char *arguments[MAX_RECORD_ARGUMENTS] = {0};
-    int used = record->argumentCount < MAX_RECORD_ARGUMENTS ? record->argumentCount
-                                                            : MAX_RECORD_ARGUMENTS;
+    int used = RecordArgumentCount(record);
     for (int i = 0; i < used; i++)
         arguments[i] = record->arguments[i];
     /* On both Windows targets a va_list is a plain pointer to the slots. */
@@ -196,6 +200,8 @@ static const char *RecordMessage(const ErrorRecord *record, char buffer[MESSAGE_
 
 int ShowErrorRecord(int status)
 {
+    if (status == STATUS_MESSAGE_SHOWN)
+        return 0;
     const ErrorRecord *record = GetErrorText(status);
     if (!record)
         return 0;

@@ -19,6 +19,10 @@ enum {
     STATUS_APP_ERROR = 32     /* described by the error record */
 };
 
+/* Returned instead of a status by the few steps that have already told the
+ * user in a box of their own: the caller ends without showing another. */
+enum { STATUS_MESSAGE_SHOWN = 1 };
+
 enum {
     ERROR_NUMBER_SIZE = 20,
     MESSAGE_ID_SIZE = 20,
@@ -37,10 +41,18 @@ struct ErrorRecord {
 };
 static_assert(sizeof(ErrorRecord) == 7724, "error record layout");
 
-/* Replaces the whole record; each text is cut to its field.  Null pointers
- * leave their fields empty.  Always STATUS_OK. */
+/* Replaces the whole record with count texts (const char *, null ones left
+ * empty); each text is cut to its field.  Always STATUS_OK. */
 int SetErrorRecord(const char *errorNumber, const char *messageId,
                    const char *format, int count, ...);
+
+/* Records an application failure (format and count texts, as
+ * SetErrorRecord takes them, without number or identifier) and returns
+ * STATUS_APP_ERROR, so that a failing step reads `return AppFailure(...)`. */
+int AppFailure(const char *format, int count, ...);
+
+/* How many of the record's arguments it holds: its count, at most five. */
+int RecordArgumentCount(const ErrorRecord *record);
 
 /* For a required argument that is missing: the thread's last error becomes
  * ERROR_INVALID_PARAMETER and the result is STATUS_SYSTEM_ERROR. */
@@ -50,21 +62,17 @@ int InvalidParameterStatus(void);
 int SetStoredSysError(int code);
 int GetStoredSysError(void);
 
-/* The library's one allocator: *out receives count * size zero bytes from
- * calloc, which the receiver frees with free().  Null out: STATUS_CRT_ERROR,
- * errno EINVAL.  Refused: STATUS_CRT_ERROR, errno ENOMEM, *out null. */
-int AllocZeroed(void *out, size_t count, size_t size);
-
 /* Fills the text copy for status and returns it (valid until the next
  * call), or null when the text could not be written.  Reading the text of
  * statuses 2, 4 and 8 consumes their code. */
 const ErrorRecord *GetErrorText(int status);
 
 /* Shows the message for status in an error box owned by no window and waits
- * for the user.  Returns 0. */
+ * for the user.  Returns 0; STATUS_MESSAGE_SHOWN shows nothing. */
 int ShowErrorRecord(int status);
 
-/* MessageBoxA with MB_ICONERROR; 1 when the box could not be shown. */
+/* MessageBoxA with MB_ICONERROR.  Return 0, or 1 (not a status) when the
+ * text or the box could not be had. */
 int ShowErrorBox(HWND owner, const char *text, const char *caption);
 int ShowSystemErrorBox(const DWORD *code, HWND owner, const char *caption);
 int ShowCrtErrorBox(const int *errorNumber, HWND owner, const char *caption);

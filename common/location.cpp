@@ -8,7 +8,9 @@
  */
 #include "location.h"
 
+#include "alloc.h"
 #include "error_record.h"
+#include "paths.h"
 #include "strings.h"
 
 #include <stdlib.h>
@@ -262,21 +264,10 @@ static int EntryMatches(const WIN32_FIND_DATAA *entry, const DWORD *mask, int mo
 static int PathInCurrentDirectory(const char *name, char **path)
 {
     char *current = NULL;
-    char *joined = NULL;
     int status = GetCurrentDirectoryCopy(&current);
-    size_t size = status == STATUS_OK ? strlen(current) + strlen(name) + 2 : 0;
     if (status == STATUS_OK)
-        status = AllocZeroed(&joined, size, 1);
-    if (status == STATUS_OK) {
-        lstrcpynA(joined, current, (int)size);
-        EnsureTrailingSeparator(joined);
-        size_t used = strlen(joined);
-        lstrcpynA(joined + used, name, (int)(size - used));
-        *path = joined;
-        joined = NULL;
-    }
+        status = JoinPathAlloc(current, name, path);
     free(current);
-    free(joined);
     return status;
 }
 

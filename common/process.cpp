@@ -1,21 +1,20 @@
 /*
- * Which Windows family the process runs on, starting a program, and waiting
- * for it.  A wait in a process without console keeps pumping the calling
+ * Starting a program, and waiting for it.  A wait in a process without console keeps pumping the calling
  * thread's messages, so its windows stay painted, while they are disabled
- * so that the user cannot start a second action meanwhile.  The OS record
- * and the window table are process-wide and unguarded: one wait at a time.
+ * so that the user cannot start a second action meanwhile.  The window
+ * table is process-wide and unguarded: one wait at a time.
  */
 #include "process.h"
 
+#include "alloc.h"
 #include "error_record.h"
+#include "os_version.h"
 #include "strings.h"
 
 #include <errno.h>
 #include <io.h>
 #include <stdlib.h>
 #include <string.h>
-
-OsVersion g_osVersion;
 
 /* The enabled top-level windows of the thread that waits.  It grows as
  * needed: a thread may own any number of windows. */
@@ -29,78 +28,6 @@ static WindowTable g_windowTable;
 
 static const size_t FIRST_TABLE_CAPACITY = 32;
 static const size_t CONSOLE_TITLE_SIZE = 200;
-
-/* The 9x family is split at version 4.0: anything later is Windows 98. */
-static int NineXClass(DWORD major, DWORD minor)
-{
-    return (major > 4 || (major == 4 && minor > 0)) ? OS_CLASS_WIN98 : OS_CLASS_WIN95;
-}
-
-static void TakeVersionRecord(const OSVERSIONINFOEXA *info)
-{
-    switch (info->dwPlatformId) {
-    case VER_PLATFORM_WIN32_NT:
-        g_osVersion.osClass = OS_CLASS_NT;
-        break;
-    case VER_PLATFORM_WIN32_WINDOWS:
-        g_osVersion.osClass = NineXClass(info->dwMajorVersion, info->dwMinorVersion);
-        break;
-    case VER_PLATFORM_WIN32s:
-        g_osVersion.osClass = OS_CLASS_WIN32S;
-        break;
-    default:
-        break;
-    }
-    g_osVersion.majorVersion = info->dwMajorVersion;
-    g_osVersion.minorVersion = info->dwMinorVersion;
-    g_osVersion.buildNumber = info->dwBuildNumber;
-    /* Zero when only the short record was filled. */
-    g_osVersion.servicePackMajor = info->wServicePackMajor;
-    g_osVersion.servicePackMinor = info->wServicePackMinor;
-}
-
-void DecodeLegacyVersion(DWORD packed, OsVersion *version)
-{
-    OsVersion decoded = {};
-    decoded.majorVersion = LOBYTE(LOWORD(packed));
-    decoded.minorVersion = HIBYTE(LOWORD(packed));
-    decoded.buildNumber = HIWORD(packed);
-    if (!(packed & 0x80000000)) {
-        decoded.osClass = OS_CLASS_NT;
-    } else if (decoded.majorVersion < 4) {
-        decoded.osClass = OS_CLASS_WIN32S;
-        decoded.buildNumber &= 0x7FFF;   /* bit 31 is the family flag */
-    } else {
-        decoded.osClass = NineXClass(decoded.majorVersion, decoded.minorVersion);
-    }
-    if (version)
-        *version = decoded;
-}
-
-/* Systems before NT 4.0 SP6 and Windows 2000 refuse the extended record;
- * the oldest ones know only GetVersion. */
-int DetectOsVersion(void)
-{
-    OSVERSIONINFOEXA info = {};
-    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
-    BOOL filled = GetVersionExA((OSVERSIONINFOA *)&info);
-    if (!filled) {
-        SetLastError(0);
-        ZeroMemory(&info, sizeof(info));
-        info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-        filled = GetVersionExA((OSVERSIONINFOA *)&info);
-    }
-    if (filled) {
-        TakeVersionRecord(&info);
-        return STATUS_OK;
-    }
-    SetLastError(0);
-    DWORD packed = GetVersion();
-    if (packed == 0)
-        return STATUS_SYSTEM_ERROR;
-    DecodeLegacyVersion(packed, &g_osVersion);
-    return STATUS_OK;
-}
 
 /* COMSPEC, or the interpreter that the family ships when it is unset. */
 static const char *CommandInterpreter(void)
@@ -118,7 +45,7 @@ static int InterpreterAvailable(void)
     if (!IsBlankString(comspec) && _access(comspec, 0) == 0)
         return STATUS_OK;
     errno = 0;
-    return 1;
+    return INTERPRETER_MISSING;
 }
 
 /* A writable copy for CreateProcessA, which may write into its command
@@ -169,18 +96,11 @@ int LaunchProgram(const char *commandLine, int useShell, int wait, DWORD *exitCo
 static int TableAppend(HWND window)
 {
     WindowTable *table = &g_windowTable;
-    if (table->count == table->capacity) {
-        size_t capacity = table->capacity ? 2 * table->capacity : FIRST_TABLE_CAPACITY;
-        HWND *grown = (HWND *)realloc(table->windows, capacity * sizeof(HWND));
-        if (!grown) {
-            errno = ENOMEM;
-            return STATUS_CRT_ERROR;
-        }
-        table->windows = grown;
-        table->capacity = capacity;
-    }
-    table->windows[table->count++] = window;
-    return STATUS_OK;
+    int status = GrowArray(&table->windows, &table->capacity, table->count + 1, sizeof(HWND),
+                           FIRST_TABLE_CAPACITY);
+    if (status == STATUS_OK)
+        table->windows[table->count++] = window;
+    return status;
 }
 
 BOOL CALLBACK EnableWindowCollector(HWND window, LPARAM)

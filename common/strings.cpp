@@ -1,21 +1,19 @@
 /*
  * The string layer under every other unit: white space, the comparison
- * driver, path tails, full-path splitting and the allocating builders.
+ * driver, the code-page-aware forwarders and the allocating builders.
  * Texts are in the process's ANSI code page, which may be double-byte.
  * White space is tested byte by byte; that is safe in every double-byte
  * code page Windows ships, because no trail byte lies in 0x09-0x0D or 0x20.
- * A backslash, however, can be a trail byte (0x95 0x5C in code page 932),
- * so separators are looked for a character at a time.
  */
 #include "strings.h"
 
+#include "alloc.h"
 #include "error_record.h"
 
 #include <errno.h>
 #include <limits.h>
 #include <mbstring.h>
 #include <stdarg.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -318,60 +316,6 @@ int CompareStringsCollate(const char *first, const char *second, int copyFlag, i
     return CompareTrimmed(first, second, 0, copyFlag, order, COMPARE_COLLATE);
 }
 
-/* ---- Path tails ---- */
-
-/* The last character of a non-empty path, found a character at a time so
- * that the trail byte of a double-byte character is never taken for a
- * separator. */
-static char *LastCharacter(char *path, size_t length)
-{
-    unsigned char *start = reinterpret_cast<unsigned char *>(path);
-    return reinterpret_cast<char *>(_mbsdec(start, start + length));
-}
-
-static int EndsInSeparator(char *path, size_t length)
-{
-    const char *last = LastCharacter(path, length);
-    return last == path + length - 1 && (*last == '\\' || *last == '/');
-}
-
-char *EnsureTrailingSeparator(char *path)
-{
-    if (!path)
-        return NULL;
-    size_t length = strlen(path);
-    if (length == 0 || !EndsInSeparator(path, length)) {
-        path[length] = '\\';
-        path[length + 1] = '\0';
-    }
-    return path;
-}
-
-char *RemoveTrailingSeparator(char *path)
-{
-    if (!path)
-        return NULL;
-    size_t length = strlen(path);
-    if (length > 0 && EndsInSeparator(path, length))
-        path[length - 1] = '\0';
-    return path;
-}
-
-char *QuoteIfContainsBlank(char *text)
-{
-    if (!text)
-        return NULL;
-    TrimBlanks(text);
-    size_t length = strlen(text);
-    if (length > 0 && text[0] != '"' && ContainsBlank(text)) {
-        memmove(text + 1, text, length);
-        text[0] = '"';
-        text[length + 1] = '"';
-        text[length + 2] = '\0';
-    }
-    return text;
-}
-
 /* ---- Allocating builders ---- */
 
 int DupString(char **out, const char *source)
@@ -502,89 +446,5 @@ int TakeListItem(const char *prefix, const char *list, const char *separators,
         status = BuildListItem(prefix, list, separators, item);
     if (status == STATUS_OK && rest)
         *rest = RestAfterSeparator(list, separators);
-    return status;
-}
-
-/* ---- Full-path splitting ---- */
-
-/* One byte beyond a path entry, for the separator a directory's full path
- * gets; every part below is cut from that full path and so fits as well. */
-enum { WORK_PATH_SIZE = MAX_PATH + 1 };
-
-struct PathParts {
-    char fullPath[WORK_PATH_SIZE];
-    char directory[WORK_PATH_SIZE];
-    char name[WORK_PATH_SIZE];
-    char drive[WORK_PATH_SIZE];
-    char dirPart[WORK_PATH_SIZE];
-    char extension[WORK_PATH_SIZE];
-    DWORD attributes;
-};
-
-static int MakeFullPath(const char *path, PathParts *parts)
-{
-    /* Bounded by the caller's entry size, not by the work buffer. */
-    if (!_fullpath(parts->fullPath, path, MAX_PATH)) {
-        errno = ENOENT;
-        return STATUS_CRT_ERROR;
-    }
-    parts->attributes = GetFileAttributesA(parts->fullPath);
-    if (parts->attributes == INVALID_FILE_ATTRIBUTES)
-        return STATUS_SYSTEM_ERROR;
-    if (parts->attributes & FILE_ATTRIBUTE_DIRECTORY)
-        EnsureTrailingSeparator(parts->fullPath);
-    else
-        RemoveTrailingSeparator(parts->fullPath);
-    return STATUS_OK;
-}
-
-static void SplitParts(PathParts *parts)
-{
-    char fileName[WORK_PATH_SIZE];
-    _splitpath(parts->fullPath, parts->drive, parts->dirPart, fileName, parts->extension);
-    snprintf(parts->directory, sizeof(parts->directory), "%s%s", parts->drive, parts->dirPart);
-    snprintf(parts->name, sizeof(parts->name), "%s%s", fileName, parts->extension);
-}
-
-struct PathOutput {
-    char *target;       /* a caller's MAX_PATH entry, or null */
-    const char *text;
-};
-
-/* Copies every wanted part, or none when one of them would not fit. */
-static int DeliverParts(const PathOutput *outputs, size_t count)
-{
-    for (size_t i = 0; i < count; i++) {
-        if (outputs[i].target && strlen(outputs[i].text) >= MAX_PATH) {
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
-            return STATUS_SYSTEM_ERROR;
-        }
-    }
-    for (size_t i = 0; i < count; i++)
-        if (outputs[i].target)
-            lstrcpynA(outputs[i].target, outputs[i].text, MAX_PATH);
-    return STATUS_OK;
-}
-
-int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
-                  char *drive, char *dirPart, char *extension, DWORD *attributes)
-{
-    if (!path || (!fullPath && !directory && !name && !drive && !dirPart && !extension &&
-                  !attributes))
-        return InvalidParameterStatus();
-
-    PathParts parts;
-    int status = MakeFullPath(path, &parts);
-    if (status == STATUS_OK) {
-        SplitParts(&parts);
-        const PathOutput outputs[] = {
-            { fullPath, parts.fullPath }, { directory, parts.directory },
-            { name, parts.name },         { drive, parts.drive },
-            { dirPart, parts.dirPart },   { extension, parts.extension },
-        };
-        status = DeliverParts(outputs, sizeof(outputs) / sizeof(outputs[0]));
-    }
-    if (status == STATUS_OK && attributes)
-        *attributes = parts.attributes;
     return status;
 }

@@ -1,7 +1,7 @@
 /*
  * Strings in the process's ANSI code page: trimming and white-space tests,
- * a comparison driver that ignores surrounding white space, path tails,
- * full-path splitting and the allocating builders.  White space is the
+ * a comparison driver that ignores surrounding white space, the runtime's
+ * code-page-aware routines and the allocating builders.  White space is the
  * bytes 0x09-0x0D and 0x20.  Every string these functions allocate comes
  * from AllocZeroed and is freed by the caller with free().
  */
@@ -45,13 +45,6 @@ int CompareStringsNNoCase(const char *first, const char *second, uint32_t byteCo
                           int copyFlag, int *order);
 int CompareStringsCollate(const char *first, const char *second, int copyFlag, int *order);
 
-/* Path tails, in place.  EnsureTrailingSeparator needs one spare byte,
- * QuoteIfContainsBlank two.  A backslash that is the trail byte of a
- * double-byte character is not a separator. */
-char *EnsureTrailingSeparator(char *path);
-char *RemoveTrailingSeparator(char *path);
-char *QuoteIfContainsBlank(char *text);
-
 /* First character of text that is in set (a trail byte never matches);
  * null when there is none or either argument is null. */
 char *FindFirstOf(const char *text, const char *set);
@@ -78,11 +71,3 @@ int AppendStrings(char **target, int count, ...);
  * separators make the whole list one item with a null rest. */
 int TakeListItem(const char *prefix, const char *list, const char *separators,
                  char **item, const char **rest);
-
-/* Every string output is a MAX_PATH buffer or null; at least one output
- * must be given.  A part that would not fit its entry (the full path of a
- * directory of MAX_PATH - 1 bytes, once its backslash is added) fails the
- * call with STATUS_SYSTEM_ERROR, ERROR_FILENAME_EXCED_RANGE, and no output
- * is written. */
-int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
-                  char *drive, char *dirPart, char *extension, DWORD *attributes);

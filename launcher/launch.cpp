@@ -8,8 +8,10 @@
  */
 #include "launch.h"
 
+#include "alloc.h"
 #include "error_record.h"
 #include "location.h"
+#include "paths.h"
 #include "process.h"
 #include "strings.h"
 
@@ -181,19 +183,6 @@ static int FindDirectory(const char *modulePath, const Switches *switches, char 
     return STATUS_OK;
 }
 
-/* directory, a separator unless it ends in one, and name, in a new string. */
-static int JoinPath(const char *directory, const char *name, char **path)
-{
-    int status = AllocZeroed(path, strlen(directory) + strlen(name) + 2, 1);
-    if (status == STATUS_OK) {
-        /* Sized above for both texts, one separator and the terminator. */
-        strcpy(*path, directory);
-        EnsureTrailingSeparator(*path);
-        strcat(*path, name);
-    }
-    return status;
-}
-
 /* The path of the executable file must fit a MAX_PATH buffer. */
 static int CheckPathLength(const char *modulePath, const char *path)
 {
@@ -225,7 +214,7 @@ static int FindRelativeExecutable(const char *modulePath, const Switches *switch
     if (status == STATUS_OK && plainName && switches->flag[SWITCH_S] && !*path)
         status = SearchSystemPath(NULL, name, NULL, path, NULL);
     if (status == STATUS_OK && !*path)
-        status = JoinPath(directory, name, path);
+        status = JoinPathAlloc(directory, name, path);
     if (status == STATUS_OK)
         status = CheckPathLength(modulePath, *path);
     return status;

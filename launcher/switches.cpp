@@ -11,7 +11,7 @@
 #include "error_record.h"
 #include "launch.h"
 #include "location.h"
-#include "process.h"
+#include "os_version.h"
 #include "usage.h"
 
 #include <errno.h>

@@ -5,6 +5,7 @@
  */
 #include "usage.h"
 
+#include "alloc.h"
 #include "error_record.h"
 #include "strings.h"
 

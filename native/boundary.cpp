@@ -6,6 +6,8 @@
  */
 #include "boundary.h"
 
+#include "alloc.h"
+
 #include <stdlib.h>
 
 /* A null String handle is taken as an empty String: the conversions then
@@ -74,9 +76,8 @@ int JavaStringToBuffer(HString string, char *buffer, int size)
  * array cannot be made. */
 static HObject RecordArguments(const ErrorRecord *record)
 {
-    int count = record->argumentCount < MAX_RECORD_ARGUMENTS ? record->argumentCount
-                                                             : MAX_RECORD_ARGUMENTS;
-    if (count <= 0)
+    int count = RecordArgumentCount(record);
+    if (count == 0)
         return NULL;
     ArrayOfString *arguments = (ArrayOfString *)ClassArrayAlloc(T_CLASS, count,
                                                                 "java/lang/String");

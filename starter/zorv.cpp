@@ -4,8 +4,9 @@
  * its own directory current first, starts the Java viewer there and ends
  * without waiting for it.  It opens no window unless something fails.
  */
-#include "command_line.h"
 #include "error_record.h"
+#include "os_version.h"
+#include "paths.h"
 #include "process.h"
 
 #include <windows.h>
@@ -13,16 +14,13 @@
 
 static const char JAVA_VIEWER_COMMAND[] = "wjview.exe com.zorv.ZORV";
 
-/* Status 1: the user has already been told in a box of its own. */
-static const int STATUS_ALREADY_SHOWN = 1;
-
 static int StartJavaApplication(void)
 {
     char directory[MAX_PATH] = "";
     int status = DetectOsVersion();
     /* Argument 0 as started, made full against the current directory. */
     if (status == STATUS_OK)
-        status = GetOwnPathParts(NULL, NULL, directory, NULL, NULL, NULL);
+        status = GetOwnPathParts(NULL, directory, NULL, NULL, NULL, NULL);
     if (status == STATUS_OK && _chdir(directory) != 0)
         status = STATUS_CRT_ERROR;
     /* The viewer inherits that directory; its exit code is never wanted. */
@@ -34,7 +32,7 @@ static int StartJavaApplication(void)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int status = StartJavaApplication();
-    if (status != STATUS_OK && status != STATUS_ALREADY_SHOWN)
-        ShowErrorRecord(status);
+    if (status != STATUS_OK)
+        ShowErrorRecord(status);   /* nothing more after a box of its own */
     ExitProcess(status == STATUS_OK ? 0 : 1);
 }

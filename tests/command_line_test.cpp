@@ -4,7 +4,7 @@
 #include "command_line.h"
 #include "error_record.h"
 #include "gui.h"
-#include "process.h"
+#include "os_version.h"
 
 #include <stdlib.h>
 #include <random>

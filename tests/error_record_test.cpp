@@ -7,6 +7,7 @@
 #include <string.h>
 #include <string>
 
+#include "alloc.h"
 #include "error_record.h"
 #include "gui.h"
 

@@ -2,6 +2,7 @@
 
 #include "child.h"
 #include "error_record.h"
+#include "os_version.h"
 #include "process.h"
 
 #include <string>

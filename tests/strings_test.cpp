@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "error_record.h"
+#include "paths.h"
 #include "strings.h"
 
 #include <mbctype.h>
