@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "launcher_run.h"
+#include "registry.h"
 
-#include <shlwapi.h>
 #include <vector>
 
 static std::string Quoted(const std::string &text)
@@ -176,22 +176,17 @@ TEST_F(LauncherLaunch, SearchPathIsTriedAfterTheTree)
 /* Registry values under a key of the test's own in HKEY_CURRENT_USER. */
 class LauncherRegistry : public LauncherLaunch {
 protected:
-    std::string key = "Software\\VantrelTests\\Launch" + std::to_string(GetCurrentProcessId());
-    ~LauncherRegistry() override { SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str()); }
-
+    TestRegistryKey registry{"Launch"};
+    const std::string &key = registry.path;
     void SetValue(const std::string &subkey, const char *name, DWORD type, const void *data,
                   DWORD size)
     {
-        HKEY handle = NULL;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (key + subkey).c_str(), 0,
-                                                 NULL, 0, KEY_SET_VALUE, NULL, &handle, NULL));
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(handle, name, 0, type, (const BYTE *)data, size));
-        RegCloseKey(handle);
+        ASSERT_TRUE(registry.SetValue(subkey, name, type, data, size));
     }
     void SetText(const std::string &subkey, const char *name, const std::string &text,
                  DWORD type = REG_SZ)
     {
-        SetValue(subkey, name, type, text.c_str(), (DWORD)text.size() + 1);
+        ASSERT_TRUE(registry.SetText(subkey, name, text, type));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "child.h"
 #include "error_record.h"
 #include "location.h"
+#include "registry.h"
 
 #include <stdlib.h>
 #include <string>
@@ -234,10 +235,6 @@ class Registry : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        subkey = "Software\\VantrelTests\\location_" + std::to_string(GetCurrentProcessId()) + "_" +
-                 std::to_string(GetTickCount());
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, NULL, 0,
-                                                 KEY_ALL_ACCESS, NULL, &key, NULL));
         Set(NULL, REG_SZ, "default", 8);
         Set("path", REG_SZ, "C:\\Apps", 8);
         Set("unterminated", REG_SZ, "C:\\Bare", 7);
@@ -245,17 +242,12 @@ protected:
         DWORD number = 5;
         Set("number", REG_DWORD, &number, sizeof(number));
     }
-    void TearDown() override
-    {
-        RegCloseKey(key);
-        RegDeleteKeyA(HKEY_CURRENT_USER, subkey.c_str());
-    }
     void Set(const char *name, DWORD type, const void *data, DWORD size)
     {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, (const BYTE *)data, size));
+        ASSERT_TRUE(registry.SetValue("", name, type, data, size));
     }
-    std::string subkey;
-    HKEY key = NULL;
+    TestRegistryKey registry{"location"};
+    const std::string &subkey = registry.path;
 };
 
 TEST_F(Registry, ReadsStringsAndTreatsTheRestAsMissingOrFailed)
