@@ -73,10 +73,8 @@ static int RegistryOutcome(LONG result, DWORD type, int missingIsEmpty)
     if (result != ERROR_SUCCESS)
         return RegistryFailure(result, missingIsEmpty);
     /* REG_EXPAND_SZ too: its text is not a usable path before expansion. */
-    if (type != REG_SZ && !missingIsEmpty) {
-        SetErrorRecord(NULL, NULL, NOT_A_STRING, 0);
-        return STATUS_APP_ERROR;
-    }
+    if (type != REG_SZ && !missingIsEmpty)
+        return AppFailure(NOT_A_STRING, 0);
     return STATUS_OK;
 }
 

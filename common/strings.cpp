@@ -318,6 +318,12 @@ int CompareStringsCollate(const char *first, const char *second, int copyFlag, i
 
 /* ---- Allocating builders ---- */
 
+void NumberText(int32_t value, char text[NUMBER_TEXT_SIZE])
+{
+    /* The longest, -2147483648, takes eleven bytes and the terminator. */
+    wsprintfA(text, "%ld", (long)value);
+}
+
 int DupString(char **out, const char *source)
 {
     if (out)

@@ -59,6 +59,10 @@ int MbsNbICmp(const char *first, const char *second, size_t count);
 int MbsColl(const char *first, const char *second);
 char *MbsNbCpy(char *target, const char *source, size_t count);
 
+/* The decimal text of value, as a message argument. */
+enum { NUMBER_TEXT_SIZE = 12 };
+void NumberText(int32_t value, char text[NUMBER_TEXT_SIZE]);
+
 /* *out is set to null first, then receives the new string. */
 int DupString(char **out, const char *source);
 /* Either piece may be null, not both. */

@@ -29,6 +29,14 @@ static const char VARIABLE_MISSING[] =
     "%s: The environment variable %s varname is not found in the environment table.";
 static const char PATH_TOO_LONG[] =
     "%s: The path name %s is too long. The maximal length is %s characters.";
+static const char PATH_WITH_QUOTE[] =
+    "%s: The path name %s contains a double quote, which a file name cannot hold.";
+static const char COMMAND_LINE_TOO_LONG[] =
+    "%s: The command line of the executable file is too long. The maximal length is %s "
+    "characters.";
+
+/* CreateProcessA takes at most 32767 characters, its terminator included. */
+enum { MAX_COMMAND_LINE_LENGTH = 32767 - 1 };
 
 /* Tests one candidate.  It may replace *candidate, which stays the
  * walker's to free, or take it by setting it to null; *accepted ends the
@@ -121,13 +129,11 @@ static int ProbeRegistryKey(char **candidate, void *context, int *accepted)
 static int ReportRegistryMiss(const char *modulePath, const RegistrySearch *search)
 {
     if (search->keysNotFound && search->pathsNotAccessible)
-        SetErrorRecord(NULL, NULL, KEYS_AND_PATHS_MISSING, 3, modulePath, search->keysNotFound,
-                       search->pathsNotAccessible);
-    else if (search->keysNotFound)
-        SetErrorRecord(NULL, NULL, KEYS_MISSING, 2, modulePath, search->keysNotFound);
-    else
-        SetErrorRecord(NULL, NULL, PATHS_MISSING, 2, modulePath, search->pathsNotAccessible);
-    return STATUS_APP_ERROR;
+        return AppFailure(KEYS_AND_PATHS_MISSING, 3, modulePath, search->keysNotFound,
+                          search->pathsNotAccessible);
+    if (search->keysNotFound)
+        return AppFailure(KEYS_MISSING, 2, modulePath, search->keysNotFound);
+    return AppFailure(PATHS_MISSING, 2, modulePath, search->pathsNotAccessible);
 }
 
 /* -drk and -drs, tried with each -drsv extension, on this machine or the
@@ -164,10 +170,8 @@ static int FindEnvironmentDirectory(const char *modulePath, const char *variable
                                     char **directory)
 {
     const char *value = getenv(variable);
-    if (!value) {
-        SetErrorRecord(NULL, NULL, VARIABLE_MISSING, 2, modulePath, variable);
-        return STATUS_APP_ERROR;
-    }
+    if (!value)
+        return AppFailure(VARIABLE_MISSING, 2, modulePath, variable);
     return DupString(directory, value);
 }
 
@@ -188,8 +192,9 @@ static int CheckPathLength(const char *modulePath, const char *path)
 {
     if (strlen(path) < MAX_PATH)
         return STATUS_OK;
-    SetErrorRecord(NULL, NULL, PATH_TOO_LONG, 3, modulePath, path, "259");
-    return STATUS_APP_ERROR;
+    char limit[NUMBER_TEXT_SIZE];
+    NumberText(MAX_PATH - 1, limit);
+    return AppFailure(PATH_TOO_LONG, 3, modulePath, path, limit);
 }
 
 /* -er in directory.  A value with a separator is joined as it stands; a
@@ -227,10 +232,8 @@ static int FindExecutable(const char *modulePath, const char *currentDirectory,
 {
     char *directory = NULL;
     int status = STATUS_OK;
-    if (!switches->value[SWITCH_ER] && !switches->flag[SWITCH_DEXE]) {
-        SetErrorRecord(NULL, NULL, NOTHING_TO_START, 1, modulePath);
-        status = STATUS_APP_ERROR;
-    }
+    if (!switches->value[SWITCH_ER] && !switches->flag[SWITCH_DEXE])
+        status = AppFailure(NOTHING_TO_START, 1, modulePath);
     if (status == STATUS_OK)
         status = FindDirectory(modulePath, switches, &directory);
     if (status == STATUS_OK && switches->flag[SWITCH_DEXE]) {
@@ -284,15 +287,40 @@ static int AppendQuotedArgument(char **commandLine, const char *value)
     return status;
 }
 
+/* The path goes between double quotes as it stands, so a quote inside it
+ * would end the program name early and turn the rest into arguments that
+ * nobody gave.  No Windows file name holds one. */
+static int CheckPathHasNoQuote(const char *modulePath, const char *path)
+{
+    return FindFirstOf(path, "\"") ? AppFailure(PATH_WITH_QUOTE, 2, modulePath, path)
+                                   : STATUS_OK;
+}
+
+/* Refused here in words of its own rather than by the system as an invalid
+ * parameter. */
+static int CheckCommandLineLength(const char *modulePath, const char *commandLine)
+{
+    if (strlen(commandLine) <= MAX_COMMAND_LINE_LENGTH)
+        return STATUS_OK;
+    char limit[NUMBER_TEXT_SIZE];
+    NumberText(MAX_COMMAND_LINE_LENGTH, limit);
+    return AppFailure(COMMAND_LINE_TOO_LONG, 2, modulePath, limit);
+}
+
 /* The quoted path, then the numbered arguments in the order of their
  * numbers. */
-static int BuildCommandLine(const char *path, Switches *switches, char **commandLine)
+static int BuildCommandLine(const char *modulePath, const char *path, Switches *switches,
+                            char **commandLine)
 {
     qsort(switches->numbered, switches->numberedCount, sizeof(NumberedArgument),
           CompareArgumentNumbers);
-    int status = AppendStrings(commandLine, 3, "\"", path, "\"");
+    int status = CheckPathHasNoQuote(modulePath, path);
+    if (status == STATUS_OK)
+        status = AppendStrings(commandLine, 3, "\"", path, "\"");
     for (int i = 0; status == STATUS_OK && i < switches->numberedCount; i++)
         status = AppendQuotedArgument(commandLine, switches->numbered[i].value);
+    if (status == STATUS_OK)
+        status = CheckCommandLineLength(modulePath, *commandLine);
     return status;
 }
 
@@ -306,7 +334,7 @@ int LocateAndLaunch(const char *modulePath, const char *currentDirectory, Switch
                      ? DupString(&path, switches->value[SWITCH_EA])
                      : FindExecutable(modulePath, currentDirectory, switches, &path);
     if (status == STATUS_OK)
-        status = BuildCommandLine(path, switches, &commandLine);
+        status = BuildCommandLine(modulePath, path, switches, &commandLine);
     if (status == STATUS_OK)
         status = LaunchProgram(commandLine, 0, switches->flag[SWITCH_W], exitCode);
     free(path);

@@ -1,20 +1,14 @@
 /*
- * Vantrelc's main function and its switches.  The program is started by
- * another program of the product, never by hand: it reads its switches,
- * finds the executable file they name, starts it and ends with an exit code.
- * Its only other output is one error box at the end, for the first failure
- * or for the help message.
+ * Vantrelc's switches: the table, the parsing of the command line into it,
+ * and the rules the switches must keep together.  Every message begins with
+ * the launcher's module path.
  */
 #include "switches.h"
 
-#include "command_line.h"
 #include "error_record.h"
-#include "launch.h"
-#include "location.h"
 #include "os_version.h"
-#include "usage.h"
+#include "strings.h"
 
-#include <errno.h>
 #include <stdlib.h>
 
 enum { KIND_VALUE, KIND_FLAG, KIND_ONCE };   /* KIND_ONCE: a flag that may not repeat */
@@ -69,10 +63,8 @@ static int FindSwitch(const char *name, const Switches *switches)
 static int TakeValue(const char *modulePath, char *const *arguments, int count, int *index,
                      const char **value)
 {
-    if (*index + 1 >= count) {
-        SetErrorRecord(NULL, NULL, MISSING_VALUE, 2, modulePath, arguments[*index]);
-        return STATUS_APP_ERROR;
-    }
+    if (*index + 1 >= count)
+        return AppFailure(MISSING_VALUE, 2, modulePath, arguments[*index]);
     *index += 1;
     *value = arguments[*index];
     return STATUS_OK;
@@ -84,11 +76,9 @@ static int SelectRegistryRoot(const char *modulePath, Switches *switches)
     static const HKEY ROOTS[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
                                  HKEY_USERS};
     long number = strtol(switches->value[SWITCH_DRK], NULL, 10);
-    if (number < 1 || number > 5) {
-        SetErrorRecord(NULL, NULL, UNKNOWN_VALUE, 3, modulePath, switches->value[SWITCH_DRK],
-                       SWITCH_TABLE[SWITCH_DRK].name);
-        return STATUS_APP_ERROR;
-    }
+    if (number < 1 || number > 5)
+        return AppFailure(UNKNOWN_VALUE, 3, modulePath, switches->value[SWITCH_DRK],
+                          SWITCH_TABLE[SWITCH_DRK].name);
     if (number <= 4)
         switches->root = ROOTS[number - 1];
     else
@@ -111,15 +101,13 @@ static int AddNumberedArgument(const char *modulePath, char *const *arguments, i
 {
     const char *element = arguments[*index];
     NumberedArgument entry = {(int32_t)strtol(element + 1, NULL, 10), NULL};
+    char limit[NUMBER_TEXT_SIZE];
+    NumberText(MAX_NUMBERED_ARGUMENTS, limit);
     int status = TakeValue(modulePath, arguments, count, index, &entry.value);
-    if (status == STATUS_OK && switches->numberedCount >= MAX_NUMBERED_ARGUMENTS) {
-        SetErrorRecord(NULL, NULL, TOO_MANY_ARGUMENTS, 2, modulePath, "128");
-        status = STATUS_APP_ERROR;
-    }
-    if (status == STATUS_OK && IsRepeatedNumber(switches, &entry)) {
-        SetErrorRecord(NULL, NULL, REPEATED_NUMBER, 2, modulePath, element);
-        status = STATUS_APP_ERROR;
-    }
+    if (status == STATUS_OK && switches->numberedCount >= MAX_NUMBERED_ARGUMENTS)
+        status = AppFailure(TOO_MANY_ARGUMENTS, 2, modulePath, limit);
+    if (status == STATUS_OK && IsRepeatedNumber(switches, &entry))
+        status = AppFailure(REPEATED_NUMBER, 2, modulePath, element);
     if (status == STATUS_OK)
         switches->numbered[switches->numberedCount++] = entry;
     return status;
@@ -132,17 +120,13 @@ static int ParseElement(const char *modulePath, char *const *arguments, int coun
                         Switches *switches, int *wantsHelp)
 {
     const char *element = arguments[*index];
-    if (element[0] != '-' && element[0] != '/') {
-        SetErrorRecord(NULL, NULL, UNKNOWN_PARAMETER, 2, modulePath, element);
-        return STATUS_APP_ERROR;
-    }
+    if (element[0] != '-' && element[0] != '/')
+        return AppFailure(UNKNOWN_PARAMETER, 2, modulePath, element);
     int id = FindSwitch(element + 1, switches);
     if (id == SWITCH_COUNT && element[1] >= '0' && element[1] <= '9')
         return AddNumberedArgument(modulePath, arguments, count, index, switches);
-    if (id == SWITCH_COUNT) {
-        SetErrorRecord(NULL, NULL, UNKNOWN_SWITCH, 2, modulePath, element);
-        return STATUS_APP_ERROR;
-    }
+    if (id == SWITCH_COUNT)
+        return AppFailure(UNKNOWN_SWITCH, 2, modulePath, element);
     if (SWITCH_TABLE[id].kind != KIND_VALUE) {
         switches->flag[id] = 1;
         *wantsHelp = id == SWITCH_H;
@@ -177,93 +161,10 @@ int CheckSwitchRules(const char *modulePath, const Switches *switches)
                    (value[SWITCH_EA] && (directory || environment || registry)) ||
                    (value[SWITCH_EA] && value[SWITCH_ER]) ||
                    (switches->flag[SWITCH_DEXE] && value[SWITCH_DV]);
-    if (conflict) {
-        SetErrorRecord(NULL, NULL, CONFLICT, 1, modulePath);
-        return STATUS_APP_ERROR;
-    }
-    if (registry != (value[SWITCH_DRS] != NULL)) {
-        SetErrorRecord(NULL, NULL, MISSING_PARTNER, 3, modulePath, SWITCH_TABLE[SWITCH_DRK].name,
-                       SWITCH_TABLE[SWITCH_DRS].name);
-        return STATUS_APP_ERROR;
-    }
+    if (conflict)
+        return AppFailure(CONFLICT, 1, modulePath);
+    if (registry != (value[SWITCH_DRS] != NULL))
+        return AppFailure(MISSING_PARTNER, 3, modulePath, SWITCH_TABLE[SWITCH_DRK].name,
+                          SWITCH_TABLE[SWITCH_DRS].name);
     return STATUS_OK;
-}
-
-/* Everything one run holds; EndRun releases it. */
-struct LauncherRun {
-    char modulePath[MAX_PATH];   /* first argument of every message */
-    char **arguments;
-    int argumentCount;
-    char *savedDirectory;
-    char *helpText;              /* the whole help message, when asked for */
-    Switches switches;
-    DWORD exitCode;              /* the started program's, with -w */
-};
-
-static int StartRun(LauncherRun *run)
-{
-    int status = DetectOsVersion();
-    if (status == STATUS_OK)
-        status = GetModulePath(run->modulePath);
-    if (status == STATUS_OK)
-        status = GetCurrentDirectoryCopy(&run->savedDirectory);
-    if (status == STATUS_OK)
-        status = SplitCommandLine(NULL, &run->arguments, &run->argumentCount);
-    return status;
-}
-
-/* The help goes into the error record like every launcher message, but the
- * record keeps only its first 2559 characters, so the whole text is kept as
- * well and shown at the end. */
-static int PrepareHelp(LauncherRun *run)
-{
-    int status = BuildHelpMessage(!run->switches.flag[SWITCH_N], &run->helpText);
-    if (status == STATUS_OK) {
-        SetErrorRecord(NULL, NULL, run->helpText, 1, run->modulePath);
-        status = STATUS_APP_ERROR;
-    }
-    return status;
-}
-
-/* Releases the run, shows the message for a failure unless -q came before
- * it, and ends the process: the started program's exit code with -w, 0
- * after any other start, 1 after a failure. */
-[[noreturn]] static void EndRun(LauncherRun *run, int status)
-{
-    /* A system failure is described by its code only when shown, after
-     * the clean-up, which must not overwrite it. */
-    DWORD lastError = GetLastError();
-    int crtError = errno;
-    FreeArgumentVector(&run->arguments, &run->argumentCount);
-    if (run->savedDirectory)
-        ChangeDirectory(run->savedDirectory, NULL);
-    free(run->savedDirectory);
-    SetLastError(lastError);
-    errno = crtError;
-    if (status == STATUS_OK)
-        ExitProcess(run->exitCode);
-    if (!run->switches.flag[SWITCH_Q] && run->helpText)
-        ShowErrorBox(NULL, run->helpText, NULL);
-    else if (!run->switches.flag[SWITCH_Q])
-        ShowErrorRecord(status);
-    free(run->helpText);
-    ExitProcess(1);
-}
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
-    static LauncherRun run;
-    int wantsHelp = 0;
-    int status = StartRun(&run);
-    if (status == STATUS_OK)
-        status = ParseSwitches(run.modulePath, run.arguments, run.argumentCount,
-                               &run.switches, &wantsHelp);
-    if (status == STATUS_OK && wantsHelp)
-        status = PrepareHelp(&run);
-    if (status == STATUS_OK)
-        status = CheckSwitchRules(run.modulePath, &run.switches);
-    if (status == STATUS_OK)
-        status = LocateAndLaunch(run.modulePath, run.savedDirectory, &run.switches,
-                                 &run.exitCode);
-    EndRun(&run, status);
 }

@@ -6,6 +6,7 @@
 #include "usage.h"
 
 #include "alloc.h"
+#include "main.h"
 #include "error_record.h"
 #include "strings.h"
 
@@ -76,21 +77,6 @@ static const char *const VERSION_STRING_NAMES[VERSION_SLOT_COUNT] = {
     "PrivateBuild",
     "SpecialBuild",
 };
-
-int GetModulePath(char path[MAX_PATH])
-{
-    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
-    if (length == 0)
-        return STATUS_SYSTEM_ERROR;
-    /* A cut path comes back with the buffer's full length (and, before
-     * Windows XP, without its terminator). */
-    if (length >= MAX_PATH) {
-        path[0] = '\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return STATUS_SYSTEM_ERROR;
-    }
-    return STATUS_OK;
-}
 
 void FreeVersionStrings(VersionStrings *record)
 {

@@ -32,10 +32,6 @@ struct VersionStrings {
 /* The usage text: it opens with a line feed and has none at its end. */
 extern const char USAGE_TEXT[];
 
-/* The running program's path into a MAX_PATH buffer.  A path that does not
- * fit gives STATUS_SYSTEM_ERROR with ERROR_INSUFFICIENT_BUFFER. */
-int GetModulePath(char path[MAX_PATH]);
-
 /* The string table of fileName (null: the running program) in the first
  * language the resource lists.  A file without version information gives
  * STATUS_OK and a null record.  Free the record with FreeVersionStrings. */

@@ -25,8 +25,7 @@ static const WCHAR *StringUnits(HString string)
 
 static int ConversionFailed(void)
 {
-    SetErrorRecord(NULL, NULL, "Conversion failed", 0);
-    return STATUS_APP_ERROR;
+    return AppFailure("Conversion failed", 0);
 }
 
 HString AnsiToJavaString(const char *text)

@@ -14,8 +14,7 @@ int32_t bTPAReqArrived;
 
 static int NotAvailable(void)
 {
-    return SetErrorRecord(NULL, NULL, "This function is not available in this build.", 0),
-           STATUS_APP_ERROR;
+    return AppFailure("This function is not available in this build.", 0);
 }
 
 static HObject ThrowNotAvailable(void)
