@@ -240,3 +240,61 @@ TEST_F(LauncherRegistry, FindsTheDirectoryOrNamesEveryKeyAndPathTried)
         EXPECT_EQ(1u, run.exitCode) << c.arguments;
     }
 }
+
+/* A quote in the path would end the program name early and hand the child
+ * arguments nobody gave; wherever the path comes from, nothing starts. */
+TEST_F(LauncherLaunch, APathWithADoubleQuoteIsRefused)
+{
+    Directory("dir");
+    App("dir\\kid.exe");
+    const std::string dir = root / "dir";
+    const std::string quoted = dir + "\\kid.exe\" \"inj";
+    ScopedEnvironment variable("ZORV_TEST_QUOTED", (dir + "\\a\"b").c_str());
+    TestRegistryKey registry("LaunchQuote");
+    ASSERT_TRUE(registry.SetText("\\K", "Dir", dir));
+    struct Case {
+        std::string arguments;
+        std::string path;
+    } cases[] = {
+        {"-d " + Quoted(dir) + " -er \"kid.exe\\\" \\\"inj\"", quoted},
+        {"-ea \"" + dir + "\\kid.exe\\\" \\\"inj\"", quoted},
+        {"-de ZORV_TEST_QUOTED -er kid.exe", dir + "\\a\"b\\kid.exe"},
+        {"-dexe -de ZORV_TEST_QUOTED", dir + "\\a\"b"},
+        {"-drk 2 -drs " + registry.path + "\\K -drv Dir -er \"kid.exe\\\" \\\"inj\"", quoted},
+    };
+    for (const Case &c : cases) {
+        LauncherResult run;
+        Recording started = Run(c.arguments + " -1 x -w", &run);
+        EXPECT_EQ(LauncherMessage("The path name " + c.path +
+                                  " contains a double quote, which a file name cannot hold."),
+                  run.box.text) << c.arguments;
+        EXPECT_EQ(1u, run.exitCode) << c.arguments;
+        EXPECT_FALSE(started.present) << c.arguments;
+    }
+}
+
+/* The system takes 32767 characters with the terminator.  A directory from
+ * the environment makes the built line longer than the launcher's own. */
+TEST_F(LauncherLaunch, ACommandLineOverTheSystemLimitIsRefusedInItsOwnWords)
+{
+    std::string dir = Directory(std::string(200, 'd'));
+    std::string app = App(std::string(200, 'd') + "\\app.exe");
+    ScopedEnvironment variable("ZORV_TEST_LONG", dir.c_str());
+    const size_t fixed = Quoted(app).size() + 3;   /* the path, a blank, two quotes */
+    const std::string arguments = "-de ZORV_TEST_LONG -er app.exe -w -1 ";
+
+    std::string longest(32766 - fixed, 'v');
+    LauncherResult run;
+    Recording started = Run(arguments + longest, &run);
+    EXPECT_FALSE(run.box.found) << run.box.text;
+    EXPECT_EQ(7u, run.exitCode);
+    ASSERT_EQ(2u, started.arguments.size());
+    EXPECT_EQ(longest, started.arguments[1]);
+
+    started = Run(arguments + longest + "v", &run);
+    EXPECT_EQ(LauncherMessage("The command line of the executable file is too long. The "
+                              "maximal length is 32766 characters."),
+              run.box.text);
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_FALSE(started.present);
+}
