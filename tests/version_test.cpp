@@ -86,17 +86,9 @@ TEST_F(VersionExports, EveryNativeMethodIsFoundByName)
 {
     ASSERT_TRUE(library != NULL) << GetLastError();
     static const char *const names[] = {
-        "RNIGetCompatibleVersion", "com_zorv_ZORVNI_NIGetZORVDLLVersion",
-        "com_zorv_ZORVNI_NICompareVersions", "com_zorv_ZORVNI_NIMessageBox",
-        "com_zorv_ZORVNI_NIChooseFile", "com_zorv_ZORVNI_NIChooseFiles",
-        "com_zorv_ZORVNI_NIChooseFiles1", "com_zorv_ZORVNI_NIChooseDir",
-        "com_zorv_ZORVNI_NIWinShOpenContextMenu", "com_zorv_ZORVNI_NIWinShOpenSendToMenu",
-        "com_zorv_ZORVNI_NIWinShOpenSearchDlg", "com_zorv_ZORVNI_NIWin32ShellExecuteEx",
-        "com_zorv_ZORVNI_NIWin32MAPISendMail", "com_zorv_ZORVNI_Win32GetFileInfo",
-        "com_zorv_ZORVNI_Win32GetFileSystemInfo", "com_zorv_ZORVNI_Win32GetStorageInfo",
-        "com_zorv_ZORVNI_NICreateEmptyFile", "com_zorv_ZORVNI_NIGetOSTempDir",
-        "com_zorv_ZORVNI_NIListenTPARequest", "_RNIRunMsJVM@4", "gTPAReq", "gTPARes",
-        "bTPAReqArrived"};
+#include "zorvrni_exports.inc"
+    };
+    ASSERT_EQ(23u, sizeof(names) / sizeof(names[0]));
     for (const char *name : names)
         EXPECT_TRUE(GetProcAddress(library, name) != NULL) << name;
 }
