@@ -9,10 +9,19 @@
 
 enum { MATCH_EXACT = 1, MATCH_ANY = 2, MATCH_NONE = 3 };
 
+/* Needs both.  *isDirectory: 1 when path names an existing directory, 0
+ * when it names a file or nothing (no failure). */
 int IsExistingDirectory(const char *path, int *isDirectory);
+/* Needs both.  *opened: 1 when path opens for a query, 0 when the system
+ * cannot open a directory (Windows 95/98); other refusals fail with
+ * STATUS_SYSTEM_ERROR. */
 int CanOpenPath(const char *path, int *opened);
-/* Only REG_SZ.  missingIsEmpty 1: a missing key or value, or another type,
- * gives STATUS_OK and a null value. */
+/* The REG_SZ value valueName (null: the default value) of root\subkey into
+ * a new string *value (null first), terminated even when the registry
+ * left it bare; the caller frees it.  A system failure is STATUS_STORED_ERROR
+ * with the stored code; another type is an application failure.
+ * missingIsEmpty 1: a missing key or value, or another type, gives
+ * STATUS_OK and a null value. */
 int ReadRegistryString(HKEY root, const char *subkey, const char *valueName,
                        int missingIsEmpty, char **value);
 /* The first entry matching pattern and the attribute filter (null mask:
@@ -30,8 +39,15 @@ int FindFileRecursive(const char *startDirectory, const char *pattern,
 int FindFileInCurrentDirectory(const char *directory, const char *pattern,
                                const DWORD *mask, int mode, char **fullPath,
                                char **fileName, DWORD *attributes, int *found);
+/* Makes path the current directory; *newCurrent (may be null) receives a
+ * new copy of the resulting current directory, which the caller frees. */
 int ChangeDirectory(const char *path, char **newCurrent);
+/* Needs out.  *out receives a new copy of the current directory, of any
+ * length; the caller frees it. */
 int GetCurrentDirectoryCopy(char **out);
-/* SearchPathA; a result longer than MAX_PATH is handed out whole. */
+/* SearchPathA for fileName (with extension when it has none) along
+ * pathList (null: the system's order).  *fullPath and *filePart (either may
+ * be null) receive new strings the caller frees; a result longer than
+ * MAX_PATH is handed out whole.  Not found: STATUS_SYSTEM_ERROR. */
 int SearchSystemPath(const char *pathList, const char *fileName,
                      const char *extension, char **fullPath, char **filePart);

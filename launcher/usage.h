@@ -36,6 +36,7 @@ extern const char USAGE_TEXT[];
  * language the resource lists.  A file without version information gives
  * STATUS_OK and a null record.  Free the record with FreeVersionStrings. */
 int GetVersionStrings(const char *fileName, VersionStrings **record);
+/* Frees a record of GetVersionStrings and its block; null does nothing. */
 void FreeVersionStrings(VersionStrings *record);
 
 /* Up to three lines, each ending in a line feed: the company, the

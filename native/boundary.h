@@ -24,8 +24,14 @@ int JavaStringToAnsi(HString string, char **text);
 /* Converts into a zero-filled buffer of size bytes and always leaves it
  * NUL-terminated; a text that does not fit fails and leaves it empty. */
 int JavaStringToBuffer(HString string, char *buffer, int size);
-/* Makes the exception for status pending in the current thread. */
+/* Makes the exception for status pending in the current thread: the
+ * com/zorv/ZORVException built from the error text of status, or
+ * java/lang/OutOfMemoryError for STATUS_JAVA_OUT_OF_MEMORY.  Returns 0. */
 int ThrowStatusException(int status);
+/* With text and out both given, stores a new String of text into element 0
+ * of out, which must have one.  Always STATUS_OK. */
 int SetOutString(ArrayOfString *out, const char *text);
-/* Stores a new String[] of the null-terminated list into *slot. */
+/* Stores a new String[] of the null-terminated list into *slot (required);
+ * a null list stores nothing.  An array that cannot be made stores null and
+ * gives STATUS_JAVA_OUT_OF_MEMORY. */
 int StringListToJavaArray(HObject *slot, char **list);
