@@ -1,3 +1,7 @@
+/*
+ * Command-line splitting by the run-time rules: a table of lines, a round
+ * trip over generated vectors, and the wide splitter's system check.
+ */
 #include <gtest/gtest.h>
 
 #include "child.h"

@@ -1,3 +1,8 @@
+/*
+ * Where files lie: directory and open probes, the current directory, the
+ * tree search with its filters, depth and links, the search path and
+ * registry strings.
+ */
 #include <gtest/gtest.h>
 
 #include "child.h"

@@ -1,3 +1,7 @@
+/*
+ * zorv end to end: the real starter next to a stand-in viewer, started from
+ * elsewhere, and the box it shows when the viewer is missing.
+ */
 #include <gtest/gtest.h>
 
 #include "child.h"

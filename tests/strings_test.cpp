@@ -1,32 +1,22 @@
+/*
+ * The string layer: trims and white-space tests, the trimmed comparisons at
+ * every buffer tier, the allocating builders and the list walk.
+ */
 #include <gtest/gtest.h>
 
 #include "error_record.h"
-#include "paths.h"
+#include "marked.h"
 #include "strings.h"
 
 #include <mbctype.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-/* A writable copy of text whose spare bytes hold a marker, so a test sees
- * any write past the room an edit was promised. */
-struct Marked {
-    char bytes[64];
-    explicit Marked(const char *text)
-    {
-        memset(bytes, 'Z', sizeof(bytes));
-        memcpy(bytes, text, strlen(text) + 1);
-    }
-    bool MarkerFrom(size_t offset) const
-    {
-        return strspn(bytes + offset, "Z") >= sizeof(bytes) - offset;
-    }
-};
 
 TEST(Trim, EditsInPlace)
 {
@@ -133,41 +123,6 @@ TEST(CompareTrimmed, CopyModeKeepsEveryByteAtTheBufferTiers)
     }
 }
 
-TEST(PathTails, EditTheLastCharacterOnly)
-{
-    struct Case { const char *text, *ensured, *removed, *quoted; };
-    const Case cases[] = {
-        { "", "\\", "", "" },
-        { "D:", "D:\\", "D:", "D:" },
-        { "a/", "a/", "a", "a/" },
-        { "a\\\\", "a\\\\", "a\\", "a\\\\" },
-        { "  my file  ", "  my file  \\", "  my file  ", "\"my file\"" },
-        { " word ", " word \\", " word ", "word" },
-        { "\"a b\"", "\"a b\"\\", "\"a b\"", "\"a b\"" },
-    };
-    for (const Case &c : cases) {
-        Marked ensured(c.text), removed(c.text), quoted(c.text);
-        EXPECT_STREQ(c.ensured, EnsureTrailingSeparator(ensured.bytes));
-        EXPECT_STREQ(c.removed, RemoveTrailingSeparator(removed.bytes));
-        EXPECT_STREQ(c.quoted, QuoteIfContainsBlank(quoted.bytes));
-        EXPECT_TRUE(ensured.MarkerFrom(strlen(c.text) + 2)) << c.text;
-        EXPECT_TRUE(quoted.MarkerFrom(strlen(c.text) + 3)) << c.text;
-    }
-}
-
-TEST(PathTails, TrailByteBackslashIsNotASeparator)
-{
-    int saved = _getmbcp();
-    _setmbcp(932);
-    char path[8] = "C:\x95\\";   /* ends in a double-byte character */
-    EXPECT_STREQ("C:\x95\\", RemoveTrailingSeparator(path));
-    EXPECT_STREQ("C:\x95\\\\", EnsureTrailingSeparator(path));
-    EXPECT_STREQ("C:\x95\\", RemoveTrailingSeparator(path));
-    const char text[] = "\x95\\,\\";
-    EXPECT_EQ(text + 3, FindFirstOf(text, "\\"));
-    _setmbcp(saved);
-}
-
 TEST(Builders, DupConcatAndAppend)
 {
     struct Case { const char *first, *second, *joined; };
@@ -192,15 +147,23 @@ TEST(BadArguments, RefusedWithInvalidParameterAndOutputsKept)
 {
     int order = 77;
     char *out = NULL;
-    const int statuses[] = {
-        CompareTrimmed("a", "b", 0, 1, &order, -1), CompareTrimmed("a", "b", 0, 1, &order, 5),
-        CompareTrimmed("a", "b", 0, 1, NULL, COMPARE_CASE), ConcatAlloc(NULL, NULL, &out),
-        DupString(&out, NULL), DupString(NULL, "a"), AppendStrings(NULL, 1, "a"),
+    const std::function<int()> calls[] = {
+        [&] { return CompareTrimmed("a", "b", 0, 1, &order, -1); },
+        [&] { return CompareTrimmed("a", "b", 0, 1, &order, 5); },
+        [&] { return CompareTrimmed("a", "b", 0, 1, NULL, COMPARE_CASE); },
+        [&] { return ConcatAlloc(NULL, NULL, &out); },
+        [&] { return DupString(&out, NULL); },
+        [&] { return DupString(NULL, "a"); },
+        [&] { return AppendStrings(NULL, 1, "a"); },
     };
-    for (int status : statuses)
-        EXPECT_EQ(STATUS_SYSTEM_ERROR, status);
-    EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
+    int i = 0;
+    for (const auto &call : calls) {
+        SetLastError(0xdeadbeef);
+        EXPECT_EQ(STATUS_SYSTEM_ERROR, call()) << "call " << i;
+        EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError()) << "call " << i++;
+    }
     EXPECT_EQ(77, order);
+    EXPECT_EQ(NULL, out);
 }
 
 /* Walks list as a caller does, until rest is null. */
@@ -233,99 +196,6 @@ TEST(TakeListItem, WalksEveryItemWithThePrefix)
     const char *rest = NULL;
     EXPECT_EQ(STATUS_OK, TakeListItem("p", list, ",", NULL, &rest));
     EXPECT_EQ(list + 3, rest);
-}
-
-/* Outputs start as a marker so a failing call shows whether it wrote. */
-struct PathEntries {
-    char full[MAX_PATH], directory[MAX_PATH], name[MAX_PATH];
-    char drive[MAX_PATH], dirPart[MAX_PATH], extension[MAX_PATH];
-    DWORD attributes = 0xdeadbeef;
-    PathEntries()
-    {
-        for (char *entry : { full, directory, name, drive, dirPart, extension })
-            strcpy(entry, "untouched");
-    }
-    int Split(const char *path)
-    {
-        return SplitFullPath(path, full, directory, name, drive, dirPart, extension, &attributes);
-    }
-};
-
-/* A fresh directory holding doc.txt under the temporary directory. */
-class SplitFullPathTest : public ::testing::Test {
-protected:
-    std::string root, file;
-    void SetUp() override
-    {
-        char temp[MAX_PATH];
-        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-        root = std::string(temp) + "strings_test_" + std::to_string(GetCurrentProcessId());
-        file = root + "\\doc.txt";
-        ASSERT_TRUE(CreateDirectoryA(root.c_str(), NULL));
-        HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
-        ASSERT_NE(INVALID_HANDLE_VALUE, handle);
-        CloseHandle(handle);
-    }
-    void TearDown() override
-    {
-        DeleteFileA(file.c_str());
-        RemoveDirectoryA(root.c_str());
-    }
-};
-
-TEST_F(SplitFullPathTest, SplitsFilesAndDirectories)
-{
-    struct Case { std::string path, full, name, extension; bool isDirectory; };
-    const Case cases[] = {
-        { root + "\\.\\doc.txt", file, "doc.txt", ".txt", false },
-        { root, root + "\\", "", "", true },
-        { root + "\\", root + "\\", "", "", true },
-    };
-    for (const Case &c : cases) {
-        PathEntries parts;
-        ASSERT_EQ(STATUS_OK, parts.Split(c.path.c_str())) << c.path;
-        EXPECT_EQ(c.full, parts.full);
-        EXPECT_EQ(root + "\\", parts.directory);
-        EXPECT_EQ(c.name, parts.name);
-        EXPECT_EQ(root.substr(0, 2), parts.drive);
-        EXPECT_EQ(root.substr(2) + "\\", parts.dirPart);
-        EXPECT_EQ(c.extension, parts.extension);
-        EXPECT_EQ(c.isDirectory, (parts.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    }
-}
-
-TEST_F(SplitFullPathTest, FailuresWriteNoOutput)
-{
-    PathEntries parts;
-    EXPECT_EQ(STATUS_SYSTEM_ERROR, parts.Split((root + "\\missing.txt").c_str()));
-    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, GetLastError());
-    EXPECT_EQ(STATUS_CRT_ERROR, parts.Split((root + "\\" + std::string(300, 'x')).c_str()));
-    EXPECT_EQ(ENOENT, errno);
-    SetLastError(0xdeadbeef);
-    EXPECT_EQ(STATUS_SYSTEM_ERROR, parts.Split(NULL));
-    EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
-    EXPECT_STREQ("untouched", parts.full);
-    EXPECT_STREQ("untouched", parts.extension);
-    EXPECT_EQ(0xdeadbeef, parts.attributes);
-    EXPECT_EQ(STATUS_SYSTEM_ERROR,
-              SplitFullPath(file.c_str(), NULL, NULL, NULL, NULL, NULL, NULL, NULL));
-}
-
-TEST_F(SplitFullPathTest, ADirectoryFillingTheEntryFailsInsteadOfOverflowing)
-{
-    /* Its full path is MAX_PATH - 1 bytes; the separator would make MAX_PATH. */
-    std::string longest = root + "\\" + std::string(MAX_PATH - 2 - root.size(), 'd');
-    ASSERT_TRUE(CreateDirectoryA(longest.c_str(), NULL)) << GetLastError();
-    struct { char entry[MAX_PATH]; char after[8]; } guarded;
-    memset(&guarded, 'Z', sizeof(guarded));
-    guarded.entry[0] = '\0';
-    int status = SplitFullPath(longest.c_str(), guarded.entry, NULL, NULL, NULL, NULL, NULL, NULL);
-    DWORD error = GetLastError();
-    RemoveDirectoryA(longest.c_str());
-    EXPECT_EQ(STATUS_SYSTEM_ERROR, status);
-    EXPECT_EQ((DWORD)ERROR_FILENAME_EXCED_RANGE, error);
-    EXPECT_STREQ("", guarded.entry);
-    EXPECT_EQ(0, memcmp(guarded.after, "ZZZZZZZZ", sizeof(guarded.after)));
 }
 
 }  // namespace
