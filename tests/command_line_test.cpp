@@ -72,23 +72,6 @@ TEST(SplitCommandLine, FollowsTheRunTimeRules)
         EXPECT_EQ(c.expected, Split(c.commandLine)) << "command line: " << c.commandLine;
 }
 
-/* Quotes an argument so that the run-time rules give it back: backslashes
- * are doubled only before a quote, a double-byte character is kept whole. */
-static std::string Quoted(const std::string &argument)
-{
-    std::string quoted = "\"";
-    size_t backslashes = 0;
-    for (size_t i = 0; i < argument.size(); i++) {
-        if (argument[i] == '"')
-            quoted.append(backslashes + 1, '\\');
-        backslashes = argument[i] == '\\' ? backslashes + 1 : 0;
-        quoted += argument[i];
-        if (IsDBCSLeadByte((BYTE)argument[i]) && i + 1 < argument.size())
-            quoted += argument[++i];
-    }
-    return quoted.append(backslashes, '\\') + "\"";
-}
-
 TEST(SplitCommandLine, GivesBackWhatWasQuoted)
 {
     /* Shift-JIS pieces: a trail byte may be a backslash (0x5C). */
@@ -102,7 +85,7 @@ TEST(SplitCommandLine, GivesBackWhatWasQuoted)
         for (std::string &argument : arguments) {
             for (unsigned n = random() % 7; n > 0; n--)
                 argument += pieces[random() % (sizeof(pieces) / sizeof(pieces[0]))];
-            commandLine += Quoted(argument) + gaps[random() % 3];
+            commandLine += QuoteArgument(argument) + gaps[random() % 3];
         }
         ASSERT_EQ(arguments, Split(commandLine)) << "command line: " << commandLine;
     }

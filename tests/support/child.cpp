@@ -27,6 +27,21 @@ std::string TestFilePath(const char *name)
     return path.substr(0, path.find_last_of('\\') + 1) + name;
 }
 
+std::string QuoteArgument(const std::string &argument)
+{
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (size_t i = 0; i < argument.size(); i++) {
+        if (argument[i] == '"')
+            quoted.append(backslashes + 1, '\\');
+        backslashes = argument[i] == '\\' ? backslashes + 1 : 0;
+        quoted += argument[i];
+        if (IsDBCSLeadByte((BYTE)argument[i]) && i + 1 < argument.size())
+            quoted += argument[++i];
+    }
+    return quoted.append(backslashes, '\\') + "\"";
+}
+
 HANDLE StartChild(const std::string &commandLine, const char *directory, DWORD *processId)
 {
     STARTUPINFOA startup = {};

@@ -13,6 +13,11 @@
 std::string DeliverablePath(const char *name);
 std::string TestFilePath(const char *name);
 
+/* argument in double quotes so that the run-time rules give it back:
+ * backslashes are doubled only before a quote, a double-byte character is
+ * kept whole. */
+std::string QuoteArgument(const std::string &argument);
+
 /* Starts commandLine in directory (null: the current one); the handle is
  * the caller's to give to FinishChild.  Null when it cannot be started. */
 HANDLE StartChild(const std::string &commandLine, const char *directory,
