@@ -16,7 +16,6 @@
 
 #include <windows.h>
 
-#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
