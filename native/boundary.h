@@ -29,3 +29,5 @@ int ThrowStatusException(int status);
 int SetOutString(ArrayOfString *out, const char *text);
 /* Stores a new String[] of the null-terminated list into *slot. */
 int StringListToJavaArray(HObject *slot, char **list);
+/* True for an empty String, and for a null handle taken as one. */
+int JavaStringIsEmpty(HString string);

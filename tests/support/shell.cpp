@@ -1,0 +1,131 @@
+/*
+ * Shell fixtures.  A popup menu is driven through its window: MN_GETHMENU
+ * gives its menu, and keys posted to the window reach the menu loop of the
+ * thread that tracks it.
+ */
+#include "shell.h"
+
+#include "gui.h"
+
+ScopedAssociation::ScopedAssociation(const std::string &extension, const std::string &id,
+                                     const std::string &command, const char *verb)
+    : progIdKey(HKEY_CLASSES_ROOT, id, NULL), extensionKey(HKEY_CLASSES_ROOT, extension, NULL),
+      progId(id)
+{
+    progIdKey.Set(REG_SZ, id.c_str(), (DWORD)id.size() + 1);
+    extensionKey.Set(REG_SZ, id.c_str(), (DWORD)id.size() + 1);
+    AddVerb(verb, command);
+}
+
+bool ScopedAssociation::AddVerb(const char *verb, const std::string &command) const
+{
+    std::string key = progId + "\\shell\\" + verb + "\\command";
+    HKEY handle = NULL;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &handle,
+                        NULL) != ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExA(handle, NULL, 0, REG_SZ, (const BYTE *)command.c_str(),
+                                 (DWORD)command.size() + 1);
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS;
+}
+
+struct MenuQuery {
+    DWORD processId;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchMenuWindow(HWND window, LPARAM context)
+{
+    MenuQuery *query = (MenuQuery *)context;
+    char className[16];
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == query->processId && IsWindowVisible(window) &&
+        GetClassNameA(window, className, sizeof(className)) > 0 &&
+        lstrcmpA(className, "#32768") == 0) {
+        query->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForMenuWindow(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MenuQuery query = {GetCurrentProcessId(), NULL};
+        EnumWindows(MatchMenuWindow, (LPARAM)&query);
+        if (query.found || GetTickCount() - start >= timeoutMs)
+            return query.found;
+        Sleep(50);
+    }
+}
+
+HMENU MenuOfWindow(HWND menuWindow)
+{
+    return (HMENU)SendMessageA(menuWindow, MN_GETHMENU, 0, 0);
+}
+
+std::vector<std::string> MenuTexts(HMENU menu)
+{
+    std::vector<std::string> texts;
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; i++) {
+        char text[MAX_PATH] = "";
+        int length = GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+        texts.push_back(length > 0 && length < (int)sizeof(text) ? text : "");
+    }
+    return texts;
+}
+
+static bool Selectable(HMENU menu, int position)
+{
+    UINT state = GetMenuState(menu, position, MF_BYPOSITION);
+    return state != (UINT)-1 && !(state & (MF_SEPARATOR | MF_DISABLED | MF_GRAYED));
+}
+
+void ChooseMenuEntry(HWND menuWindow, HMENU menu, int position)
+{
+    /* The first Down selects the first selectable entry. */
+    for (int i = 0; i <= position; i++)
+        if (Selectable(menu, i))
+            SendKey(menuWindow, VK_DOWN);
+    SendKey(menuWindow, VK_RETURN);
+}
+
+bool WaitForWindowGone(HWND window, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; IsWindow(window) && IsWindowVisible(window); waited += 20) {
+        if (waited >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+static DWORD WINAPI RunThreadCall(LPVOID context)
+{
+    ThreadCall *threadCall = (ThreadCall *)context;
+    threadCall->result = threadCall->call(threadCall->context);
+    return 0;
+}
+
+void StartThreadCall(ThreadCall *threadCall, int (*call)(void *context), void *context)
+{
+    threadCall->call = call;
+    threadCall->context = context;
+    threadCall->result = -1;
+    threadCall->thread = CreateThread(NULL, 0, RunThreadCall, threadCall, 0, NULL);
+}
+
+int FinishThreadCall(ThreadCall *threadCall, DWORD timeoutMs, bool *timedOut)
+{
+    bool late = WaitForSingleObject(threadCall->thread, timeoutMs) != WAIT_OBJECT_0;
+    if (timedOut)
+        *timedOut = late;
+    if (late)
+        return -1;
+    CloseHandle(threadCall->thread);
+    return threadCall->result;
+}
