@@ -79,19 +79,26 @@ std::vector<std::string> MenuTexts(HMENU menu)
     return texts;
 }
 
-static bool Selectable(HMENU menu, int position)
+static bool Highlighted(HMENU menu, int position)
 {
     UINT state = GetMenuState(menu, position, MF_BYPOSITION);
-    return state != (UINT)-1 && !(state & (MF_SEPARATOR | MF_DISABLED | MF_GRAYED));
+    return state != (UINT)-1 && (state & MF_HILITE);
 }
 
-void ChooseMenuEntry(HWND menuWindow, HMENU menu, int position)
+/* The menu loop may open with an entry selected or none: Down moves until
+ * the wanted entry is the highlighted one. */
+bool ChooseMenuEntry(HWND menuWindow, HMENU menu, int position)
 {
-    /* The first Down selects the first selectable entry. */
-    for (int i = 0; i <= position; i++)
-        if (Selectable(menu, i))
-            SendKey(menuWindow, VK_DOWN);
+    int count = GetMenuItemCount(menu);
+    for (int step = 0; step <= count && !Highlighted(menu, position); step++) {
+        SendKey(menuWindow, VK_DOWN);
+        for (int waited = 0; waited < 500 && !Highlighted(menu, position); waited += 20)
+            Sleep(20);
+    }
+    if (!Highlighted(menu, position))
+        return false;
     SendKey(menuWindow, VK_RETURN);
+    return true;
 }
 
 bool WaitForWindowGone(HWND window, DWORD timeoutMs)

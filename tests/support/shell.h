@@ -28,9 +28,9 @@ HWND WaitForMenuWindow(DWORD timeoutMs);
 /* The texts of the entries of menu (separators as ""), and its handle. */
 HMENU MenuOfWindow(HWND menuWindow);
 std::vector<std::string> MenuTexts(HMENU menu);
-/* Picks the entry at position of an open top menu with the arrow keys and
- * Enter; separators and the like are skipped as the menu skips them. */
-void ChooseMenuEntry(HWND menuWindow, HMENU menu, int position);
+/* Picks the entry at position of an open menu with the arrow keys and
+ * Enter; false when it could not be highlighted. */
+bool ChooseMenuEntry(HWND menuWindow, HMENU menu, int position);
 /* Waits until menuWindow is gone; false after timeoutMs. */
 bool WaitForWindowGone(HWND window, DWORD timeoutMs);
 
