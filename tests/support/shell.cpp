@@ -7,6 +7,9 @@
 
 #include "gui.h"
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 ScopedAssociation::ScopedAssociation(const std::string &extension, const std::string &id,
                                      const std::string &command, const char *verb)
     : progIdKey(HKEY_CLASSES_ROOT, id, NULL), extensionKey(HKEY_CLASSES_ROOT, extension, NULL),
@@ -135,4 +138,82 @@ int FinishThreadCall(ThreadCall *threadCall, DWORD timeoutMs, bool *timedOut)
         return -1;
     CloseHandle(threadCall->thread);
     return threadCall->result;
+}
+
+bool CreateShortcut(const std::string &linkPath, const std::string &target)
+{
+    HRESULT initialized = CoInitialize(NULL);
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    WCHAR wide[MAX_PATH];
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, (void **)&link);
+    if (SUCCEEDED(result))
+        result = link->SetPath(target.c_str());
+    if (SUCCEEDED(result))
+        result = link->QueryInterface(IID_IPersistFile, (void **)&file);
+    if (SUCCEEDED(result) &&
+        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) == 0)
+        result = E_FAIL;
+    if (SUCCEEDED(result))
+        result = file->Save(wide, TRUE);
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    if (SUCCEEDED(initialized))
+        CoUninitialize();
+    return SUCCEEDED(result);
+}
+
+std::string ShellDisplayName(const std::string &path)
+{
+    SHFILEINFOA info = {};
+    if (!SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                        SHGFI_DISPLAYNAME))
+        return "<no display name>";
+    return info.szDisplayName;
+}
+
+/* Read-only entries would stop the shell's delete. */
+static void RemoveTree(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string entry = path + "\\" + name;
+            SetFileAttributesA(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(entry);
+            else
+                DeleteFileA(entry.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+ScopedSendToFolder::ScopedSendToFolder()
+{
+    char folder[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(NULL, folder, CSIDL_SENDTO, TRUE);
+    path = folder;
+    saved = path + ".saved-by-test";
+    RemoveTree(saved);
+    if (!MoveFileA(path.c_str(), saved.c_str()))
+        saved.clear();
+    CreateDirectoryA(path.c_str(), NULL);
+}
+
+ScopedSendToFolder::~ScopedSendToFolder()
+{
+    RemoveTree(path);
+    if (!saved.empty())
+        MoveFileA(saved.c_str(), path.c_str());
+    else
+        CreateDirectoryA(path.c_str(), NULL);
 }

@@ -44,3 +44,20 @@ struct ThreadCall {
 };
 void StartThreadCall(ThreadCall *threadCall, int (*call)(void *context), void *context);
 int FinishThreadCall(ThreadCall *threadCall, DWORD timeoutMs, bool *timedOut = NULL);
+
+/* Saves a shortcut at linkPath that points to target; COM is initialized
+ * for the call. */
+bool CreateShortcut(const std::string &linkPath, const std::string &target);
+/* The shell's display name of path, as menus built from folders show it. */
+std::string ShellDisplayName(const std::string &path);
+
+/* Takes the user's Send To folder for a test: its contents are moved aside
+ * and the folder is empty; destroyed, the test's entries go and the old
+ * contents come back. */
+struct ScopedSendToFolder {
+    std::string path;
+    std::string saved;
+    ScopedSendToFolder();
+    ~ScopedSendToFolder();
+    std::string operator/(const std::string &name) const { return path + "\\" + name; }
+};
