@@ -7,10 +7,12 @@
  */
 #include <gtest/gtest.h>
 
+#include <malloc.h>
 #include <set>
 #include <string>
 
 #include "child.h"
+#include "error_record.h"
 #include "gui.h"
 #include "msjava_standin.h"
 #include "send_to_menu.h"
@@ -203,4 +205,62 @@ TEST_F(SendToMenu, SecondMenuWhileOneIsOpenReturnsOne)
     EXPECT_EQ((DWORD)ERROR_CLASS_ALREADY_EXISTS, GetLastError());
     SendKey(menuWindow, VK_ESCAPE);
     EXPECT_EQ(0, FinishThreadCall(&first, 10000));
+}
+
+static int ShowForFile(void *file)
+{
+    return ShowSendToMenu((const char *)file, NULL);
+}
+
+/* Blocks of the C run-time heap in use, where the entries' copies live. */
+static size_t UsedHeapBlocks(void)
+{
+    size_t used = 0;
+    _HEAPINFO info = {};
+    while (_heapwalk(&info) == _HEAPOK)
+        if (info._useflag == _USEDENTRY)
+            used++;
+    return used;
+}
+
+TEST_F(SendToMenu, EntriesCarryTheirTargetsAndEveryCopyIsFreed)
+{
+    FillSendTo();
+    HMENU menu = CreatePopupMenu();
+    UINT counter = 1;
+    ASSERT_EQ(STATUS_OK, FillSendToMenu(NULL, menu, &counter, sendTo.path.c_str()));
+    char shortTarget[MAX_PATH] = "";
+    GetShortPathNameA(target.c_str(), shortTarget, sizeof(shortTarget));
+    std::set<std::string> targets;
+    for (UINT id = 1; id < counter; id++) {
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_DATA;
+        ASSERT_TRUE(GetMenuItemInfoA(menu, id, FALSE, &item));
+        if (item.dwItemData) {
+            targets.insert((const char *)item.dwItemData);
+            free((void *)item.dwItemData);
+        }
+    }
+    DestroyMenu(menu);
+    /* Asked for the short form; Wine's shortcuts give the long one. */
+    EXPECT_EQ(1u, targets.count(shortTarget) + targets.count(target)) << "a shortcut's target";
+    EXPECT_EQ(1u, targets.count(sendTo / "doc.zvtsend")) << "a file is its own target";
+    EXPECT_EQ(0u, targets.count(sendTo / "plain.zvtnone")) << "no program, no entry";
+
+    /* A run that builds and dismisses the menu leaves the heap as it found it. */
+    /* Without the export: the stand-in VM keeps every String it made. */
+    auto dismissedRun = [this]() {
+        ThreadCall threadCall;
+        StartThreadCall(&threadCall, ShowForFile, (void *)file.c_str());
+        HWND menuWindow = WaitForMenuWindow(10000);
+        if (menuWindow)
+            SendKey(menuWindow, VK_ESCAPE);
+        return FinishThreadCall(&threadCall, 10000);
+    };
+    ASSERT_EQ(0, dismissedRun());
+    size_t before = UsedHeapBlocks();
+    for (int i = 0; i < 3; i++)
+        ASSERT_EQ(0, dismissedRun());
+    EXPECT_EQ(before, UsedHeapBlocks());
 }
