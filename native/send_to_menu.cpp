@@ -16,12 +16,17 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+/* The menu item record as Windows 95 and NT 4 know it: it ends before
+ * hbmpItem, and those systems refuse a larger size; later ones take it. */
+static const UINT MENU_ITEM_INFO_SIZE = offsetof(MENUITEMINFOA, hbmpItem);
+
 #if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(MENUITEMINFOA) == 44, "MENUITEMINFOA layout");
+static_assert(MENU_ITEM_INFO_SIZE == 44, "MENUITEMINFOA layout");
 static_assert(sizeof(SHFILEINFOA) == 352, "SHFILEINFOA layout");
 #endif
 
@@ -36,7 +41,7 @@ static int PathTooLong(void)
 
 static int InsertEntry(HMENU menu, UINT *counter, MENUITEMINFOA *item, char *displayName)
 {
-    item->cbSize = sizeof(*item);
+    item->cbSize = MENU_ITEM_INFO_SIZE;
     item->fType = MFT_STRING;
     item->wID = *counter;
     item->dwTypeData = displayName;
@@ -223,7 +228,7 @@ static const char *ItemTarget(HMENU menu, UINT id)
 {
     MENUITEMINFOA item;
     ZeroMemory(&item, sizeof(item));
-    item.cbSize = sizeof(item);
+    item.cbSize = MENU_ITEM_INFO_SIZE;
     item.fMask = MIIM_DATA;
     item.cch = MAX_PATH;
     if (!GetMenuItemInfoA(menu, id, FALSE, &item))
