@@ -48,13 +48,18 @@ TEST(ItemIdList, WalkCountAndSingleCopies)
 struct MenuCall {
     std::wstring directory;
     std::wstring name;
+    DWORD lastError = 0;   /* the calling thread's, after the call */
 };
 
 static int CallContextMenu(void *context)
 {
     MenuCall *call = (MenuCall *)context;
-    return com_zorv_ZORVNI_NIWinShOpenContextMenu(NULL, StandinString(call->directory.c_str()),
-                                                  StandinString(call->name.c_str()));
+    SetLastError(0xdeadbeef);
+    int result = com_zorv_ZORVNI_NIWinShOpenContextMenu(NULL,
+                                                        StandinString(call->directory.c_str()),
+                                                        StandinString(call->name.c_str()));
+    call->lastError = GetLastError();
+    return result;
 }
 
 class ContextMenu : public ::testing::Test {
@@ -148,6 +153,8 @@ TEST_F(ContextMenu, RefusalsReturnOneWithoutAMenu)
         {Wide(dir.path), L""},
         {Wide(dir.path), L"absent.zvtctx"},
         {Wide(dir.path), Wide(longName)},
+        /* Joined it fits; its full path does not. */
+        {L".", Wide(longName)},
     };
     for (MenuCall &call : calls) {
         ThreadCall threadCall;
@@ -161,6 +168,9 @@ TEST_F(ContextMenu, RefusalsReturnOneWithoutAMenu)
             FinishThreadCall(&threadCall, 10000);
         }
         EXPECT_EQ(1, result) << std::string(call.name.begin(), call.name.end());
+        if (call.name.size() > 200) {
+            EXPECT_EQ((DWORD)ERROR_FILENAME_EXCED_RANGE, call.lastError);
+        }
     }
 }
 
