@@ -126,8 +126,8 @@ static int AddEntry(HWND owner, HMENU menu, UINT *counter, const char *folder,
     char path[MAX_PATH];
     if (JoinPath(folder, found->cFileName, path, sizeof(path)) != STATUS_OK)
         return STATUS_OK;
-    /* A folder with any further attribute (read-only, hidden, system) is
-     * taken as a file, as the shell's own Send To menu did. */
+    /* A folder with any further attribute (read-only, hidden, system) goes
+     * the way of a file: listed only if a program is associated with it. */
     if (found->dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY)
         return AddSubmenu(owner, menu, counter, path);
     return AddFileEntry(owner, menu, counter, path);
