@@ -227,3 +227,9 @@ int ShowCrtErrorBox(const int *errorNumber, HWND owner, const char *caption)
     int failed = GetCrtErrorText(errorNumber, text, sizeof(text));
     return failed ? failed : ShowErrorBox(owner, text, caption);
 }
+
+int StoredFailure(int code)
+{
+    SetStoredSysError(code);
+    return STATUS_STORED_ERROR;
+}

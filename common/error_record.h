@@ -82,3 +82,7 @@ int ShowCrtErrorBox(const int *errorNumber, HWND owner, const char *caption);
 int GetSystemErrorText(const DWORD *code, char *buffer, size_t size);
 int GetStoredErrorText(const int *code, char *buffer, size_t size);
 int GetCrtErrorText(const int *code, char *buffer, size_t size);
+
+/* For calls that hand back their error (an HRESULT): stores code as the
+ * stored system error and returns STATUS_STORED_ERROR. */
+int StoredFailure(int code);

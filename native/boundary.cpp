@@ -128,3 +128,8 @@ int StringListToJavaArray(HObject *slot, char **list)
         array->body[i] = AnsiToJavaString(list[i]);
     return STATUS_OK;
 }
+
+int JavaStringIsEmpty(HString string)
+{
+    return StringLength(string) == 0;
+}

@@ -35,3 +35,5 @@ int SetOutString(ArrayOfString *out, const char *text);
  * a null list stores nothing.  An array that cannot be made stores null and
  * gives STATUS_JAVA_OUT_OF_MEMORY. */
 int StringListToJavaArray(HObject *slot, char **list);
+/* True for an empty String, and for a null handle taken as one. */
+int JavaStringIsEmpty(HString string);

@@ -37,14 +37,6 @@ HObject __cdecl com_zorv_ZORVNI_NIChooseFiles1(HObject, HString, HString, HStrin
 int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject, HString, HString, int32_t,
                                             ArrayOfString *, ArrayOfInt *)
 { return ThrowNotAvailable(), STATUS_APP_ERROR; }
-int32_t __cdecl com_zorv_ZORVNI_NIWinShOpenContextMenu(HObject, HString, HString)
-{ return NotAvailable(); }
-int32_t __cdecl com_zorv_ZORVNI_NIWinShOpenSendToMenu(HObject, HString, HString)
-{ return NotAvailable(); }
-int32_t __cdecl com_zorv_ZORVNI_NIWinShOpenSearchDlg(HObject)
-{ return NotAvailable(); }
-int32_t __cdecl com_zorv_ZORVNI_NIWin32ShellExecuteEx(HObject, HString, HString)
-{ return ThrowNotAvailable(), STATUS_APP_ERROR; }
 int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
     HObject, HString, HString, int32_t, ArrayOfString *, int32_t, ArrayOfString *, int32_t,
     ArrayOfString *, int32_t, ArrayOfString *, ArrayOfString *, ArrayOfString *, int32_t)
