@@ -83,6 +83,6 @@ int GetSystemErrorText(const DWORD *code, char *buffer, size_t size);
 int GetStoredErrorText(const int *code, char *buffer, size_t size);
 int GetCrtErrorText(const int *code, char *buffer, size_t size);
 
-/* For calls that hand back their error (an HRESULT): stores code as the
- * stored system error and returns STATUS_STORED_ERROR. */
+/* For calls that hand back their error (registry calls, an HRESULT):
+ * stores code as the stored system error and returns STATUS_STORED_ERROR. */
 int StoredFailure(int code);

@@ -62,10 +62,7 @@ int CanOpenPath(const char *path, int *opened)
 /* With missingIsEmpty a registry failure only means there is no string. */
 static int RegistryFailure(LONG result, int missingIsEmpty)
 {
-    if (missingIsEmpty)
-        return STATUS_OK;
-    SetStoredSysError((int)result);
-    return STATUS_STORED_ERROR;
+    return missingIsEmpty ? STATUS_OK : StoredFailure((int)result);
 }
 
 static int RegistryOutcome(LONG result, DWORD type, int missingIsEmpty)

@@ -146,10 +146,8 @@ static int FindRegistryDirectory(const char *modulePath, const Switches *switche
     int status = STATUS_OK;
     if (switches->value[SWITCH_RRS]) {
         LONG result = RegConnectRegistryA(switches->value[SWITCH_RRS], switches->root, &remote);
-        if (result != ERROR_SUCCESS) {
-            SetStoredSysError((int)result);
-            status = STATUS_STORED_ERROR;
-        }
+        if (result != ERROR_SUCCESS)
+            status = StoredFailure((int)result);
         search.root = remote;
     }
     if (status == STATUS_OK)
