@@ -93,7 +93,7 @@ TempDir::TempDir()
     }
 }
 
-static void RemoveTree(const std::string &path)
+void RemoveTree(const std::string &path)
 {
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);

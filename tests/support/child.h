@@ -26,6 +26,10 @@ HANDLE StartChild(const std::string &commandLine, const char *directory,
  * killed, timedOut is set and the result is 0xFFFFFFFF.  Closes process. */
 DWORD FinishChild(HANDLE process, DWORD timeoutMs, bool *timedOut = NULL);
 
+/* Removes path and everything below it, read-only entries too; a link to a
+ * directory is removed, never followed. */
+void RemoveTree(const std::string &path);
+
 /* A directory under the temporary directory, removed with all it holds. */
 struct TempDir {
     std::string path;

@@ -5,6 +5,8 @@
  */
 #include "shell.h"
 
+#include "child.h"
+
 #include "gui.h"
 
 #include <shellapi.h>
@@ -173,28 +175,6 @@ std::string ShellDisplayName(const std::string &path)
                         SHGFI_DISPLAYNAME))
         return "<no display name>";
     return info.szDisplayName;
-}
-
-/* Read-only entries would stop the shell's delete. */
-static void RemoveTree(const std::string &path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string entry = path + "\\" + name;
-            SetFileAttributesA(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(entry);
-            else
-                DeleteFileA(entry.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 ScopedSendToFolder::ScopedSendToFolder()
