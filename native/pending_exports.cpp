@@ -6,12 +6,6 @@
  */
 #include "boundary.h"
 
-extern "C" {
-char gTPAReq[20 * 1024 + sizeof(int32_t)];
-char gTPARes[20 * 1024 + sizeof(int32_t)];
-int32_t bTPAReqArrived;
-}
-
 static int NotAvailable(void)
 {
     return SetErrorRecord(NULL, NULL, "This function is not available in this build.", 0),
@@ -67,9 +61,4 @@ int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject, HString, int32_t)
 { return NotAvailable(); }
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *)
 { return ThrowNotAvailable(), STATUS_APP_ERROR; }
-HObject __cdecl com_zorv_ZORVNI_NIListenTPARequest(HObject, int32_t, ArrayOfArray *,
-                                                   ArrayOfInt *state)
-{ state->body[0] = 4; return NotAvailable(), (HObject)NULL; }
-int32_t __stdcall RNIRunMsJVM(const char *)
-{ return ShowErrorRecord(NotAvailable()), ExitProcess(1), 1; }
 }
