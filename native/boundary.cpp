@@ -129,3 +129,11 @@ int StringListToJavaArray(HObject *slot, char **list)
         array->body[i] = AnsiToJavaString(list[i]);
     return STATUS_OK;
 }
+
+int JavaStringAnsiLength(HString string)
+{
+    int length = StringLength(string);
+    return length > 0 ? WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length, NULL, 0,
+                                            NULL, NULL)
+                      : 0;
+}

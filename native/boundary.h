@@ -29,3 +29,6 @@ int ThrowStatusException(int status);
 int SetOutString(ArrayOfString *out, const char *text);
 /* Stores a new String[] of the null-terminated list into *slot. */
 int StringListToJavaArray(HObject *slot, char **list);
+/* Bytes the String's ANSI form needs, without a terminator: 0 for an empty
+ * or null String. */
+int JavaStringAnsiLength(HString string);

@@ -40,10 +40,6 @@ int32_t __cdecl com_zorv_ZORVNI_NIWinShOpenSearchDlg(HObject)
 { return NotAvailable(); }
 int32_t __cdecl com_zorv_ZORVNI_NIWin32ShellExecuteEx(HObject, HString, HString)
 { return ThrowNotAvailable(), STATUS_APP_ERROR; }
-int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
-    HObject, HString, HString, int32_t, ArrayOfString *, int32_t, ArrayOfString *, int32_t,
-    ArrayOfString *, int32_t, ArrayOfString *, ArrayOfString *, ArrayOfString *, int32_t)
-{ return ThrowNotAvailable(), STATUS_APP_ERROR; }
 int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
     HObject, HString, HString, ArrayOfString *, ArrayOfString *, ArrayOfString *,
     ArrayOfString *, ArrayOfLong *, ArrayOfInt *, ArrayOfString *, ArrayOfLong *,
