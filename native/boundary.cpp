@@ -133,3 +133,11 @@ int JavaStringIsEmpty(HString string)
 {
     return StringLength(string) == 0;
 }
+
+int JavaStringAnsiLength(HString string)
+{
+    int length = StringLength(string);
+    return length > 0 ? WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length, NULL, 0,
+                                            NULL, NULL)
+                      : 0;
+}

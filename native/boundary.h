@@ -37,3 +37,6 @@ int SetOutString(ArrayOfString *out, const char *text);
 int StringListToJavaArray(HObject *slot, char **list);
 /* True for an empty String, and for a null handle taken as one. */
 int JavaStringIsEmpty(HString string);
+/* Bytes the String's ANSI form needs, without a terminator: 0 for an empty
+ * or null String. */
+int JavaStringAnsiLength(HString string);

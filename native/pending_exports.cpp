@@ -6,12 +6,6 @@
  */
 #include "boundary.h"
 
-extern "C" {
-char gTPAReq[20 * 1024 + sizeof(int32_t)];
-char gTPARes[20 * 1024 + sizeof(int32_t)];
-int32_t bTPAReqArrived;
-}
-
 static int NotAvailable(void)
 {
     return AppFailure("This function is not available in this build.", 0);
@@ -37,10 +31,6 @@ HObject __cdecl com_zorv_ZORVNI_NIChooseFiles1(HObject, HString, HString, HStrin
 int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject, HString, HString, int32_t,
                                             ArrayOfString *, ArrayOfInt *)
 { return ThrowNotAvailable(), STATUS_APP_ERROR; }
-int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
-    HObject, HString, HString, int32_t, ArrayOfString *, int32_t, ArrayOfString *, int32_t,
-    ArrayOfString *, int32_t, ArrayOfString *, ArrayOfString *, ArrayOfString *, int32_t)
-{ return ThrowNotAvailable(), STATUS_APP_ERROR; }
 int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
     HObject, HString, HString, ArrayOfString *, ArrayOfString *, ArrayOfString *,
     ArrayOfString *, ArrayOfLong *, ArrayOfInt *, ArrayOfString *, ArrayOfLong *,
@@ -58,9 +48,4 @@ int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject, HString, int32_t)
 { return NotAvailable(); }
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *)
 { return ThrowNotAvailable(), STATUS_APP_ERROR; }
-HObject __cdecl com_zorv_ZORVNI_NIListenTPARequest(HObject, int32_t, ArrayOfArray *,
-                                                   ArrayOfInt *state)
-{ state->body[0] = 4; return NotAvailable(), (HObject)NULL; }
-int32_t __stdcall RNIRunMsJVM(const char *)
-{ return ShowErrorRecord(NotAvailable()), ExitProcess(1), 1; }
 }

@@ -39,6 +39,8 @@ static std::map<DWORD, StandinException> g_pending;
 static LONG g_arraysLeft = -1;
 static BOOL g_failPreparation;
 static LONG g_preparedThreads;
+static ThreadEntryFrame *g_preparedFrame;
+static ThreadEntryFrame *g_unpreparedFrame;
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
@@ -173,12 +175,14 @@ BOOL __cdecl PrepareThreadForJava(ThreadEntryFrame *frame)
     if (g_failPreparation)
         return FALSE;
     ZeroMemory(frame, sizeof(*frame));
+    g_preparedFrame = frame;
     InterlockedIncrement(&g_preparedThreads);
     return TRUE;
 }
 
-void __cdecl UnprepareThreadForJava(ThreadEntryFrame *)
+void __cdecl UnprepareThreadForJava(ThreadEntryFrame *frame)
 {
+    g_unpreparedFrame = frame;
     InterlockedDecrement(&g_preparedThreads);
 }
 
@@ -253,4 +257,10 @@ void StandinFailThreadPreparation(BOOL fail)
 int StandinPreparedThreads(void)
 {
     return g_preparedThreads;
+}
+
+void StandinLastThreadFrames(ThreadEntryFrame **prepared, ThreadEntryFrame **unprepared)
+{
+    *prepared = g_preparedFrame;
+    *unprepared = g_unpreparedFrame;
 }

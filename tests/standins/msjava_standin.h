@@ -41,3 +41,7 @@ STANDIN_API void StandinRegisterClass(const char *name, void (*main)(void));
 STANDIN_API void StandinFailThreadPreparation(BOOL fail);
 /* Threads prepared and not yet unprepared. */
 STANDIN_API int StandinPreparedThreads(void);
+/* The thread-entry records last given to PrepareThreadForJava (when it
+ * succeeded) and to UnprepareThreadForJava. */
+STANDIN_API void StandinLastThreadFrames(ThreadEntryFrame **prepared,
+                                         ThreadEntryFrame **unprepared);
