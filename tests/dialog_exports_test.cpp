@@ -89,6 +89,14 @@ static std::string SystemText(DWORD code)
     return text;
 }
 
+/* What a result variable holds before the call: an object no call
+ * returns, so that "not written" and "null" differ. */
+static HObject NotReturned()
+{
+    static HObject sentinel = (HObject)StandinObjectArray("java/lang/String", 0);
+    return sentinel;
+}
+
 static bool Exists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -265,7 +273,7 @@ protected:
         HString directoryText = JavaText(directory);
         HString name = StandinString(L"Text");
         HString pattern = StandinString(L"*.txt");
-        *array = (HObject)1;
+        *array = NotReturned();
         SeenDialog shown = {};
         JavaOutcome outcome = RunJavaCall(
             [=] {
@@ -430,7 +438,7 @@ TEST_F(DialogExports, MoreFilesThanAllowedNamesTheLimit)
 
 TEST_F(DialogExports, CancelGivesNullOrAnEmptyString)
 {
-    HObject array = (HObject)1;
+    HObject array = NotReturned();
     JavaOutcome outcome = ChooseFiles1(dir, 1, 1, 0, 10, 1, UserChoice{"", ""}, &array);
     EXPECT_TRUE(array == NULL);
     EXPECT_FALSE(outcome.raised);
@@ -482,7 +490,7 @@ TEST_F(DialogExports, ChooseFileCopiesInAndReturnsEntryOne)
 TEST_F(DialogExports, InvalidLayoutAfterACopyRemovesTheCopy)
 {
     ChooseFileFn chooseFile = Export<ChooseFileFn>("com_zorv_ZORVNI_NIChooseFile");
-    HString chosen = (HString)1;
+    HString chosen = (HString)NotReturned();
     HString directory = JavaText(dir);
     JavaOutcome outcome = RunJavaCall(
         [&] { chosen = chooseFile(NULL, directory, NULL, NULL, 7, 0); },
@@ -497,7 +505,7 @@ TEST_F(DialogExports, FilterNameWithoutPatternFailsToConvert)
 {
     ChooseFileFn chooseFile = Export<ChooseFileFn>("com_zorv_ZORVNI_NIChooseFile");
     HString directory = JavaText(dir);
-    HString chosen = (HString)1;
+    HString chosen = (HString)NotReturned();
     JavaOutcome outcome = RunJavaCall(
         [&] { chosen = chooseFile(NULL, directory, StandinString(L"Text"),
                                   StandinString(L""), 1, 0); },
@@ -514,7 +522,7 @@ TEST_F(DialogExports, MaxFilesOutOfRangeShowsNoDialog)
     HString directory = JavaText(dir);
     for (int maxFiles : {0, 1001, -1}) {
         SCOPED_TRACE(maxFiles);
-        HObject array = (HObject)1;
+        HObject array = NotReturned();
         JavaOutcome outcome = RunJavaCall(
             [&] { array = chooseFiles(NULL, directory, NULL, NULL, 1, 1, 0, maxFiles); },
             [] {});
@@ -541,7 +549,7 @@ TEST_F(DialogExports, ChooseFilesNeverCopies)
 
 TEST_F(DialogExports, ArrayThatCannotBeMadeIsOutOfMemory)
 {
-    HObject array = (HObject)1;
+    HObject array = NotReturned();
     StandinFailArraysAfter(0);
     JavaOutcome outcome = ChooseFiles1(dir, 1, 1, 0, 5, 0, UserChoice{"", "\"a.txt\" \"b.txt\""},
                                        &array);
@@ -562,8 +570,9 @@ TEST_F(DialogExports, DriveRootGetsNoSecondSeparator)
     ASSERT_TRUE(WriteTextFile(first, "1") && WriteTextFile(second, "2"));
     std::string names = std::string("\"") + unique + "1.txt\" \"" + unique + "2.txt\"";
 
+    /* The dialog opens in the root; the multiple form gives it as "C:\\". */
     HObject array = NULL;
-    JavaOutcome outcome = ChooseFiles1(dir, 1, 1, 0, 5, 0, UserChoice{drive + "\\", names},
+    JavaOutcome outcome = ChooseFiles1(drive + "\\", 1, 1, 0, 5, 0, UserChoice{"", names},
                                        &array);
     EXPECT_FALSE(outcome.raised) << outcome.message();
     EXPECT_EQ((std::vector<std::string>{drive + "\\", first, second, ""}), TextsOf(array));
