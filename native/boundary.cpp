@@ -55,6 +55,12 @@ int JavaStringToAnsi(HString string, char **text)
     return STATUS_OK;
 }
 
+int JavaStringsToAnsi(HString first, HString second, char **firstText, char **secondText)
+{
+    int status = JavaStringToAnsi(first, firstText);
+    return status == STATUS_OK ? JavaStringToAnsi(second, secondText) : status;
+}
+
 int JavaStringToBuffer(HString string, char *buffer, int size)
 {
     int length = StringLength(string);

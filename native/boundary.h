@@ -21,6 +21,9 @@ HString AnsiToJavaString(const char *text);
 /* *text receives an allocated ANSI copy (also after a failed conversion);
  * the caller frees it.  A null String is taken as an empty one. */
 int JavaStringToAnsi(HString string, char **text);
+/* Both conversions, the first failure deciding; the caller frees both texts,
+ * each null or allocated. */
+int JavaStringsToAnsi(HString first, HString second, char **firstText, char **secondText);
 /* Converts into a zero-filled buffer of size bytes and always leaves it
  * NUL-terminated; a text that does not fit fails and leaves it empty. */
 int JavaStringToBuffer(HString string, char *buffer, int size);

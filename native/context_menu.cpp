@@ -291,9 +291,7 @@ int RunMenuExport(HString directory, HString name, int (*show)(const char *path)
     char *nameText = NULL;
     char joined[MAX_PATH] = "";
     const char *path = NULL;
-    int status = JavaStringToAnsi(directory, &directoryText);
-    if (status == STATUS_OK)
-        status = JavaStringToAnsi(name, &nameText);
+    int status = JavaStringsToAnsi(directory, name, &directoryText, &nameText);
     if (status == STATUS_OK)
         status = MenuPath(directoryText, nameText, joined, &path);
     if (status == STATUS_OK)

@@ -18,19 +18,6 @@ static HObject ThrowNotAvailable(void)
 }
 
 extern "C" {
-int32_t __cdecl com_zorv_ZORVNI_NIMessageBox(HObject, int32_t, HString, HString, int32_t)
-{ return NotAvailable(), 0; }
-HString __cdecl com_zorv_ZORVNI_NIChooseFile(HObject, HString, HString, HString, int32_t, int32_t)
-{ return ThrowNotAvailable(); }
-HObject __cdecl com_zorv_ZORVNI_NIChooseFiles(HObject, HString, HString, HString, int32_t,
-                                              int32_t, int32_t, int32_t)
-{ return ThrowNotAvailable(); }
-HObject __cdecl com_zorv_ZORVNI_NIChooseFiles1(HObject, HString, HString, HString, int32_t,
-                                               int32_t, int32_t, int32_t, int32_t)
-{ return ThrowNotAvailable(); }
-int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject, HString, HString, int32_t,
-                                            ArrayOfString *, ArrayOfInt *)
-{ return ThrowNotAvailable(), STATUS_APP_ERROR; }
 int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
     HObject, HString, HString, ArrayOfString *, ArrayOfString *, ArrayOfString *,
     ArrayOfString *, ArrayOfLong *, ArrayOfInt *, ArrayOfString *, ArrayOfLong *,

@@ -27,9 +27,7 @@ int32_t __cdecl com_zorv_ZORVNI_NICompareVersions(HObject, HString first, HStrin
     char *firstText = NULL;
     char *secondText = NULL;
     int result = 0;
-    int status = JavaStringToAnsi(first, &firstText);
-    if (status == STATUS_OK)
-        status = JavaStringToAnsi(second, &secondText);
+    int status = JavaStringsToAnsi(first, second, &firstText, &secondText);
     if (status == STATUS_OK)
         result = CompareVersions(firstText, secondText, &partIndex->body[0]);
     free(firstText);

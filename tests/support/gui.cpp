@@ -155,3 +155,37 @@ ShownBox FinishBoxWatcher(BoxWatcher *watcher)
     CloseHandle(watcher->thread);
     return watcher->box;
 }
+
+std::string ControlText(HWND dialog, int controlId)
+{
+    HWND control = GetDlgItem(dialog, controlId);
+    return control ? TextOf(control) : std::string();
+}
+
+bool SetControlText(HWND dialog, int controlId, const std::string &text)
+{
+    return SetDlgItemTextA(dialog, controlId, text.c_str()) != 0;
+}
+
+static DWORD WINAPI RunBackgroundWork(LPVOID context)
+{
+    ((BackgroundCall *)context)->work();
+    return 0;
+}
+
+void StartBackgroundCall(BackgroundCall *call, std::function<void()> work)
+{
+    call->work = work;
+    call->thread = CreateThread(NULL, 0, RunBackgroundWork, call, 0, NULL);
+}
+
+bool FinishBackgroundCall(BackgroundCall *call, DWORD timeoutMs)
+{
+    if (!call->thread)
+        return false;
+    if (WaitForSingleObject(call->thread, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    CloseHandle(call->thread);
+    call->thread = NULL;
+    return true;
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <functional>
 #include <string>
 
 /* A visible top-level window whose class and title match (null: any) and
@@ -42,3 +43,18 @@ struct BoxWatcher {
 };
 void StartBoxWatcher(BoxWatcher *watcher, DWORD timeoutMs);
 ShownBox FinishBoxWatcher(BoxWatcher *watcher);
+
+/* The text of the dialog's child with the given control id ("" when none),
+ * and setting it as if typed. */
+std::string ControlText(HWND dialog, int controlId);
+bool SetControlText(HWND dialog, int controlId, const std::string &text);
+
+/* Runs work on a thread of its own, for a call that blocks in a dialog of
+ * this process while the test drives that dialog.  Finish waits up to
+ * timeoutMs and is false when the work has not ended. */
+struct BackgroundCall {
+    HANDLE thread;
+    std::function<void()> work;
+};
+void StartBackgroundCall(BackgroundCall *call, std::function<void()> work);
+bool FinishBackgroundCall(BackgroundCall *call, DWORD timeoutMs);
