@@ -9,6 +9,10 @@
 
 enum { MATCH_EXACT = 1, MATCH_ANY = 2, MATCH_NONE = 3 };
 
+/* Opens path for reading its information only (directories too); the
+ * caller closes the handle.  INVALID_HANDLE_VALUE with the last error set
+ * on failure. */
+HANDLE OpenForQuery(const char *path);
 int IsExistingDirectory(const char *path, int *isDirectory);
 int CanOpenPath(const char *path, int *opened);
 /* Only REG_SZ.  missingIsEmpty 1: a missing key or value, or another type,

@@ -50,23 +50,6 @@ int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
     HObject, HString, HString, int32_t, ArrayOfString *, int32_t, ArrayOfString *, int32_t,
     ArrayOfString *, int32_t, ArrayOfString *, ArrayOfString *, ArrayOfString *, int32_t)
 { return ThrowNotAvailable(), STATUS_APP_ERROR; }
-int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
-    HObject, HString, HString, ArrayOfString *, ArrayOfString *, ArrayOfString *,
-    ArrayOfString *, ArrayOfLong *, ArrayOfInt *, ArrayOfString *, ArrayOfLong *,
-    ArrayOfString *, ArrayOfLong *, ArrayOfString *, ArrayOfLong *, ArrayOfArray *)
-{ return ThrowNotAvailable(), STATUS_APP_ERROR; }
-int32_t __cdecl com_zorv_ZORVNI_Win32GetFileSystemInfo(HObject, HString, HString,
-                                                      ArrayOfString *, ArrayOfArray *,
-                                                      ArrayOfInt *)
-{ return ThrowNotAvailable(), STATUS_APP_ERROR; }
-int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
-    HObject, HString, HString, ArrayOfString *, ArrayOfString *, ArrayOfString *,
-    ArrayOfInt *, ArrayOfLong *, ArrayOfLong *, ArrayOfLong *)
-{ return ThrowNotAvailable(), STATUS_APP_ERROR; }
-int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject, HString, int32_t)
-{ return NotAvailable(); }
-int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *)
-{ return ThrowNotAvailable(), STATUS_APP_ERROR; }
 HObject __cdecl com_zorv_ZORVNI_NIListenTPARequest(HObject, int32_t, ArrayOfArray *,
                                                    ArrayOfInt *state)
 { state->body[0] = 4; return NotAvailable(), (HObject)NULL; }
