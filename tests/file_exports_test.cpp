@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "child.h"
+#include "error_record.h"
 #include "file_info.h"
 #include "msjava_standin.h"
 #include "temp_directory.h"
@@ -130,11 +131,11 @@ static std::string TimeText(const FILETIME &utc)
     return text;
 }
 
+/* The system's text for code, in the form the error record gives it. */
 static std::string SystemText(DWORD code)
 {
     char text[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0,
-                   text, sizeof(text), NULL);
+    GetSystemErrorText(&code, text, sizeof(text));
     return text;
 }
 
