@@ -23,7 +23,7 @@ static const char NOT_A_STRING[] = "Registry data type must be string.";
 
 /* Access 0 with backup semantics: directories open too, and nothing is
  * asked of the file's own permissions. */
-static HANDLE OpenForQuery(const char *path)
+HANDLE OpenForQuery(const char *path)
 {
     return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS, NULL);

@@ -9,6 +9,10 @@
 
 enum { MATCH_EXACT = 1, MATCH_ANY = 2, MATCH_NONE = 3 };
 
+/* Opens path for reading its information only (directories too); the
+ * caller closes the handle.  INVALID_HANDLE_VALUE with the last error set
+ * on failure. */
+HANDLE OpenForQuery(const char *path);
 /* Needs both.  *isDirectory: 1 when path names an existing directory, 0
  * when it names a file or nothing (no failure). */
 int IsExistingDirectory(const char *path, int *isDirectory);

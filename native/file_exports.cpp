@@ -1,0 +1,206 @@
+/*
+ * File exports.  The three information exports join a directory and a
+ * name into the path they describe; a join that would not fit is refused
+ * rather than cut, since a cut path names another file.  Results land in
+ * the Java caller's one-element arrays; a failure raises ZORVException,
+ * except for NICreateEmptyFile, which answers by its result only.
+ */
+#include "file_exports.h"
+
+#include "boundary.h"
+#include "file_info.h"
+#include "file_operations.h"
+#include "paths.h"
+#include "strings.h"
+#include "temp_directory.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <stdlib.h>
+#include <string.h>
+
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(SHFILEINFOA) == 352, "shell file information record");
+#endif
+
+/* The longest joined path: one below an entry's text, as the Java side
+ * has always been told. */
+enum { JOINED_PATH_LIMIT = MAX_PATH - 2 };
+
+/* An empty String is an empty text here; only a lack of memory fails. */
+static int TextOf(HString string, char **text)
+{
+    int status = JavaStringToAnsi(string, text);
+    return *text ? STATUS_OK : status;
+}
+
+/* *joined: directory, a separator where it lacks one (an empty directory
+ * gets one), and name.  The caller frees it. */
+static int JoinJavaPath(HString directory, HString name, char **joined)
+{
+    char *directoryText = NULL;
+    char *nameText = NULL;
+    int status = TextOf(directory, &directoryText);
+    if (status == STATUS_OK)
+        status = TextOf(name, &nameText);
+    if (status == STATUS_OK)
+        status = JoinPathAlloc(directoryText, nameText, joined);
+    if (status == STATUS_OK && strlen(*joined) > JOINED_PATH_LIMIT)
+        status = AppFailure("The path name %s is too long. The maximal length is %s characters.",
+                            2, *joined, "258");
+    free(directoryText);
+    free(nameText);
+    return status;
+}
+
+int GetFileTypeName(const char *path, char **typeName)
+{
+    if (!path || !typeName)
+        return InvalidParameterStatus();
+    CoInitialize(NULL);
+    SHFILEINFOA info;
+    memset(&info, 0, sizeof(info));
+    int status = STATUS_OK;
+    if (SHGetFileInfoA(path, 0, &info, sizeof(info), SHGFI_TYPENAME) == 0)
+        status = AppFailure("Cannot retrieve file type for the %s.", 1, path);
+    else {
+        info.szTypeName[sizeof(info.szTypeName) - 1] = '\0';
+        status = DupString(typeName, info.szTypeName);
+    }
+    CoUninitialize();
+    return status;
+}
+
+/* Stores each text whose out parameter is given, stopping at a failure. */
+struct TextOutput {
+    ArrayOfString *out;
+    const char *text;
+};
+
+static int StoreTexts(const TextOutput *outputs, size_t count)
+{
+    int status = STATUS_OK;
+    for (size_t i = 0; i < count && status == STATUS_OK; i++)
+        if (outputs[i].out)
+            status = SetOutString(outputs[i].out, outputs[i].text);
+    return status;
+}
+
+static int StoreList(ArrayOfArray *out, const char **list)
+{
+    return out ? StringListToJavaArray(&out->body[0], const_cast<char **>(list)) : STATUS_OK;
+}
+
+static int FailIfNotOk(int status)
+{
+    if (status != STATUS_OK)
+        ThrowStatusException(status);
+    return status;
+}
+
+int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
+    HObject, HString directory, HString name, ArrayOfString *fullPath,
+    ArrayOfString *shortPath, ArrayOfString *, ArrayOfString *typeName, ArrayOfLong *size,
+    ArrayOfInt *linkCount, ArrayOfString *creationText, ArrayOfLong *creationSeconds,
+    ArrayOfString *lastAccessText, ArrayOfLong *lastAccessSeconds, ArrayOfString *lastWriteText,
+    ArrayOfLong *lastWriteSeconds, ArrayOfArray *attributeTexts)
+{
+    char *path = NULL;
+    char *texts[5] = { NULL, NULL, NULL, NULL, NULL };
+    const char **attributes = NULL;
+    char *type = NULL;
+    int status = JoinJavaPath(directory, name, &path);
+    if (status == STATUS_OK)
+        status = QueryFileInfo(path, &texts[0], &texts[1], NULL, NULL, NULL, &size->body[0],
+                               (uint32_t *)&linkCount->body[0], &texts[2],
+                               &creationSeconds->body[0], &texts[3], &lastAccessSeconds->body[0],
+                               &texts[4], &lastWriteSeconds->body[0], &attributes);
+    if (status == STATUS_OK) {
+        const TextOutput outputs[] = {
+            { fullPath, texts[0] },     { shortPath, texts[1] },      { creationText, texts[2] },
+            { lastAccessText, texts[3] }, { lastWriteText, texts[4] },
+        };
+        status = StoreTexts(outputs, sizeof(outputs) / sizeof(outputs[0]));
+    }
+    if (status == STATUS_OK)
+        status = StoreList(attributeTexts, attributes);
+    if (status == STATUS_OK && typeName) {
+        status = GetFileTypeName(path, &type);
+        if (status == STATUS_OK)
+            status = SetOutString(typeName, type);
+    }
+    for (char *text : texts)
+        free(text);
+    free(attributes);
+    free(type);
+    free(path);
+    return FailIfNotOk(status);
+}
+
+int32_t __cdecl com_zorv_ZORVNI_Win32GetFileSystemInfo(HObject, HString directory, HString name,
+                                                      ArrayOfString *fileSystemName,
+                                                      ArrayOfArray *flagTexts,
+                                                      ArrayOfInt *maxComponentLength)
+{
+    char *path = NULL;
+    char *fileSystem = NULL;
+    const char **flags = NULL;
+    int status = JoinJavaPath(directory, name, &path);
+    if (status == STATUS_OK)
+        status = QueryFileSystemInfo(path, &fileSystem, &flags,
+                                     (uint32_t *)&maxComponentLength->body[0]);
+    if (status == STATUS_OK)
+        status = SetOutString(fileSystemName, fileSystem);
+    if (status == STATUS_OK)
+        status = StoreList(flagTexts, flags);
+    free(fileSystem);
+    free(flags);
+    free(path);
+    return FailIfNotOk(status);
+}
+
+int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
+    HObject, HString directory, HString name, ArrayOfString *volumeName,
+    ArrayOfString *serialText, ArrayOfString *driveTypeText, ArrayOfInt *spaceKnown,
+    ArrayOfLong *freeBytes, ArrayOfLong *totalBytes, ArrayOfLong *availableBytes)
+{
+    char *path = NULL;
+    char *volume = NULL;
+    char *serial = NULL;
+    const char *driveType = NULL;
+    int status = JoinJavaPath(directory, name, &path);
+    if (status == STATUS_OK)
+        status = QueryStorageInfo(path, &volume, &serial, &driveType,
+                                  (uint32_t *)&spaceKnown->body[0], &freeBytes->body[0],
+                                  &totalBytes->body[0], &availableBytes->body[0]);
+    if (status == STATUS_OK) {
+        const TextOutput outputs[] = {
+            { volumeName, volume }, { serialText, serial }, { driveTypeText, driveType },
+        };
+        status = StoreTexts(outputs, sizeof(outputs) / sizeof(outputs[0]));
+    }
+    free(volume);
+    free(serial);
+    free(path);
+    return FailIfNotOk(status);
+}
+
+int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject, HString path, int32_t overwrite)
+{
+    char *text = NULL;
+    int existed = 0;
+    int status = JavaStringToAnsi(path, &text);
+    if (status == STATUS_OK)
+        status = CrtCreateNewFile(text, overwrite == 1 ? 1 : 0, NULL, &existed);
+    free(text);
+    return status == STATUS_OK ? 0 : 1;
+}
+
+int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *tempDirectory)
+{
+    char directory[MAX_PATH];
+    int status = GetOsTempDirectory(directory);
+    if (status == STATUS_OK)
+        status = SetOutString(tempDirectory, directory);
+    return FailIfNotOk(status);
+}

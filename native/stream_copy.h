@@ -1,0 +1,12 @@
+/*
+ * A copy through runtime streams, which only this library carries.
+ */
+#pragma once
+
+/* Copies source to target in text mode (blocks of 10240 bytes), refusing a
+ * present target unless overwrite is set; names equal but for case: nothing
+ * is done.  A given permission word is applied to the target afterwards.
+ * Every failure is STATUS_APP_ERROR, with errno reset after a failed
+ * runtime call. */
+int CrtCopyFileByStreams(const char *target, const char *source, const int *permission,
+                         int overwrite);
