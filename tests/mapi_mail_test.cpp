@@ -354,3 +354,27 @@ TEST_F(MapiMail, OnlyTheText1InTheRegistryMeansInstalled)
         }
     }
 }
+
+/* Under a double-byte code page a text needs more bytes than it has
+ * characters; the client must still get each text whole.  The system code
+ * page comes from the locale a process starts in, so the suite runs this
+ * case once more under a Japanese one. */
+TEST_F(MapiMail, DoubleByteTextsArriveWhole)
+{
+    if (GetACP() != 932) {
+        ASSERT_EQ(NULL, getenv("ZORV_MAPI_EXPECT_DBCS")) << "no double-byte code page";
+        GTEST_SKIP() << "runs under code page 932 only";
+    }
+    const wchar_t *subject = L"\u65e5\u672c\u8a9e\u306e\u4ef6\u540d";
+    const wchar_t *name = L"\u5c71\u7530";
+    ASSERT_EQ(0, send(NULL, S(subject), S(L"b"), 0, Strings({name}), 1, Strings({}), 0,
+                      Strings({}), 0, Strings({}), Strings({}), Strings({}), 0));
+    char subjectAnsi[64] = "";
+    char nameAnsi[64] = "";
+    WideCharToMultiByte(CP_ACP, 0, subject, -1, subjectAnsi, sizeof(subjectAnsi), NULL, NULL);
+    WideCharToMultiByte(CP_ACP, 0, name, -1, nameAnsi, sizeof(nameAnsi), NULL, NULL);
+    ASSERT_EQ(12u, strlen(subjectAnsi));
+    MailRecord record = TakeRecord();
+    EXPECT_EQ(subjectAnsi, record["subject"]);
+    EXPECT_EQ(nameAnsi, record["recip.0.name"]);
+}

@@ -190,6 +190,18 @@ TEST_F(TpaExchange, RequestCountsAreKeptWithinTheSlots)
     }
 }
 
+TEST_F(TpaExchange, ASlotFilledToItsLastByteEndsAtTheSlot)
+{
+    memset(request->slots[0], 'a', TPA_SLOT_SIZE);
+    strcpy(request->slots[1], "next");
+    request->count = 2;
+    *flag = 1;
+    Listened listened = Listen(0, NULL);
+    EXPECT_EQ(TPA_STATE_REQUEST, listened.state);
+    EXPECT_EQ(std::vector<std::string>({std::string(TPA_SLOT_SIZE, 'a'), "next"}),
+              listened.Request());
+}
+
 TEST_F(TpaExchange, WaitsOnceForTheWholeTimeWhenNoRequestIsWaiting)
 {
     ASSERT_TRUE(StartTpaListener(library, 0));
