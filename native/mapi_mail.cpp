@@ -77,12 +77,15 @@ static int MapiResultStatus(ULONG result)
     return AppFailure("Unknown MAPI error", 0);
 }
 
-/* The module stays loaded: the mail client may still run from it. */
+/* The module stays loaded: the mail client may still run from it.  It is
+ * loaded once, not once per mail, so that its reference count stays put. */
 static int BindSendMail(MapiSendMailFn *send)
 {
     if (!IsMapiInstalled())
         return AppFailure("MAPI is not installed on the computer", 0);
-    HMODULE mapi = LoadLibraryA(MAPI_LIBRARY);
+    HMODULE mapi = GetModuleHandleA(MAPI_LIBRARY);
+    if (!mapi)
+        mapi = LoadLibraryA(MAPI_LIBRARY);
     if (!mapi)
         return AppFailure("Cannot load library %s", 1, MAPI_LIBRARY);
     *send = (MapiSendMailFn)(void *)GetProcAddress(mapi, MAPI_SEND_MAIL);

@@ -18,15 +18,16 @@ struct MailList {
     int count;
 };
 
-/* Hands the message to MAPISendMail of Mapi32.dll (loaded here and kept
- * loaded) with the compose dialog.  Texts may be null; the recipients go
- * To, then Cc, then Bcc; attachment i is directories[i] joined with
- * fileNames[i] and shown as titles[i] when titles and that entry exist,
- * else under its file name.  Attachments need directories and fileNames
- * and a count above 0.  Returns STATUS_OK also when the user cancels,
- * STATUS_CRT_ERROR when memory ran out, STATUS_APP_ERROR with the error
- * record filled otherwise; nothing is sent on any failure before the
- * call.  Frees everything it made. */
+/* Hands the message to MAPISendMail of Mapi32.dll with the compose dialog.
+ * The module is loaded by the first mail and kept loaded, with one
+ * reference.  Texts may be null; the recipients go To, then Cc, then Bcc;
+ * attachment i is directories[i] joined with fileNames[i] and shown as
+ * titles[i] when titles and that entry exist, else under its file name.
+ * Attachments need directories and fileNames and a count above 0.
+ * Returns STATUS_OK also when the user cancels, STATUS_CRT_ERROR when
+ * memory ran out, STATUS_APP_ERROR with the error record filled otherwise;
+ * nothing is sent on any failure before the call.  Frees everything it
+ * made. */
 int SendMapiMail(HWND parent, const char *subject, const char *noteText, int receipt,
                  MailList to, MailList cc, MailList bcc, char **titles, char **directories,
                  char **fileNames, int fileCount);

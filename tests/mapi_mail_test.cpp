@@ -310,6 +310,17 @@ TEST_F(MapiMail, ResultCodesBecomeTheirMessages)
     }
 }
 
+TEST_F(MapiMail, ManyMailsHoldOneReferenceToTheClient)
+{
+    UnloadMapi();
+    for (int i = 0; i < 3; i++)
+        ASSERT_EQ(STATUS_OK, SendPlain()) << i;
+    HMODULE mapi = GetModuleHandleA("Mapi32.dll");
+    ASSERT_TRUE(mapi != NULL) << "the client stays loaded";
+    FreeLibrary(mapi);
+    EXPECT_TRUE(GetModuleHandleA("Mapi32.dll") == NULL) << "more than one reference was taken";
+}
+
 TEST_F(MapiMail, OnlyTheText1InTheRegistryMeansInstalled)
 {
     struct RegistryCase {
