@@ -3,7 +3,7 @@
  */
 #pragma once
 
-/* Copies source to target in text mode (blocks of 10240 bytes), refusing a
+/* Copies source to target byte for byte (blocks of 10240 bytes), refusing a
  * present target unless overwrite is set; names equal but for case: nothing
  * is done.  A given permission word is applied to the target afterwards.
  * Every failure is STATUS_APP_ERROR, with errno reset after a failed

@@ -2,8 +2,9 @@
  * The checked file wrappers on real files in a temporary directory: what
  * each operation leaves on disk, the status it answers, errno after a
  * reported failure (back to 0 where the wrapper promises it), and that
- * reporting a failure leaves the error record alone.  The suffix and
- * last-occurrence searches beside the layer close the file.
+ * reporting a failure leaves the error record alone.  The stream copy of
+ * the native library runs through the same copy cases as CopyFileA.  The
+ * suffix and last-occurrence searches beside the layer close the file.
  */
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include "child.h"
 #include "error_record.h"
 #include "file_operations.h"
+#include "stream_copy.h"
 
 namespace {
 
@@ -86,6 +88,8 @@ TEST(FileWrapperArguments, NullsAreRefusedWithEinval)
         [&] { return CrtMoveFile("x", NULL, 1); },
         [&] { return CrtCopyFile(NULL, "x", NULL, 0); },
         [&] { return CrtCopyFile("x", NULL, NULL, 1); },
+        [&] { return CrtCopyFileByStreams(NULL, "x", NULL, 0); },
+        [&] { return CrtCopyFileByStreams("x", NULL, NULL, 1); },
         [&] { return CrtOpenTempFile(NULL, &stream, "w"); },
         [&] { return CrtOpenTempFile(name, NULL, "w"); },
         [&] { return CrtOpenTempFile(name, &stream, NULL); },
@@ -250,36 +254,105 @@ TEST_F(FileWrappers, MovesWithAndWithoutOverwrite)
     }
 }
 
-/* Each copy starts from a.txt holding "source" in a directory of its own. */
+/* Bytes that a text-mode copy would change: NUL, lone CR and LF, Ctrl-Z. */
+std::string SourceBytes(size_t size)
+{
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; i++)
+        bytes[i] = (char)(i % 251);
+    return bytes;
+}
+
+typedef int (*CopyOperation)(const char *target, const char *source, const int *permission,
+                             int overwrite);
+const struct { const char *name; CopyOperation copy; } COPIES[] = {
+    { "CopyFileA", CrtCopyFile },
+    { "streams", CrtCopyFileByStreams },
+};
+
+/* Each copy starts from a.txt, over three blocks of the stream copy, in a
+ * directory of its own; "<source>" stands for its bytes. */
 TEST_F(FileWrappers, CopiesWithAndWithoutOverwrite)
 {
+    const std::string bytes = SourceBytes(3 * 10240 + 17);
     struct Case {
         const char *target;
         bool sourcePresent;
         const char *targetBefore;
-        int overwrite, status;
+        int overwrite;
+        int status[2];   /* CopyFileA, streams */
         const char *targetAfter;
     };
     const Case cases[] = {
-        { "b.txt", true, ABSENT, 0, STATUS_OK, "source" },
-        { "b.txt", true, "target", 0, STATUS_APP_ERROR, "target" },
-        { "b.txt", true, "target", 1, STATUS_OK, "source" },
-        { "b.txt", false, "target", 1, STATUS_SYSTEM_ERROR, "target" },
-        { "b.txt", false, ABSENT, 0, STATUS_SYSTEM_ERROR, ABSENT },
-        { "A.TXT", true, ABSENT, 1, STATUS_OK, "source" },
+        { "b.txt", true, ABSENT, 0, { STATUS_OK, STATUS_OK }, "<source>" },
+        { "b.txt", true, "target", 0, { STATUS_APP_ERROR, STATUS_APP_ERROR }, "target" },
+        { "b.txt", true, "target", 1, { STATUS_OK, STATUS_OK }, "<source>" },
+        { "b.txt", false, "target", 1, { STATUS_SYSTEM_ERROR, STATUS_APP_ERROR }, "target" },
+        { "b.txt", false, ABSENT, 0, { STATUS_SYSTEM_ERROR, STATUS_APP_ERROR }, ABSENT },
+        { "A.TXT", true, ABSENT, 1, { STATUS_OK, STATUS_OK }, "<source>" },
+    };
+    int round = 0;
+    for (int which = 0; which < 2; which++) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(COPIES[which].name) + ": " + c.target + " overwrite " +
+                         std::to_string(c.overwrite) + " round " + std::to_string(round));
+            std::string base = Round(round++);
+            std::string source = base + "\\a.txt", target = base + "\\" + c.target;
+            Prepare(source, c.sourcePresent ? bytes : ABSENT);
+            Prepare(target, c.targetBefore);
+            errno = ERRNO_BEFORE;
+            EXPECT_EQ(c.status[which],
+                      COPIES[which].copy(target.c_str(), source.c_str(), NULL, c.overwrite));
+            std::string after = FileContent(target);
+            EXPECT_TRUE(after == (strcmp(c.targetAfter, "<source>") == 0 ? bytes : c.targetAfter))
+                << after.size() << " bytes";
+            EXPECT_TRUE(FileContent(source) == (c.sourcePresent ? bytes : ABSENT));
+            if (which == 1 && !c.sourcePresent) {   /* a failed fopen, not a refusal */
+                EXPECT_EQ(0, errno);
+            }
+        }
+    }
+}
+
+/* The exclusively created target must be a file that can be used after the
+ * copy, not one left read-only or half-written. */
+TEST_F(FileWrappers, StreamCopyTargetsAreWholeAndWritable)
+{
+    struct Case { size_t size; int overwrite; const int *permission; bool readOnly; };
+    const Case cases[] = {
+        { 0, 0, NULL, false },
+        { 10240, 0, NULL, false },   /* exactly one block */
+        { 10241, 1, NULL, false },
+        { 100, 0, &READ_ONLY, true },
+        { 100, 1, &READ_WRITE, false },
     };
     int round = 0;
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.target) + " overwrite " + std::to_string(c.overwrite) +
-                     " round " + std::to_string(round));
+        SCOPED_TRACE("size " + std::to_string(c.size) + " round " + std::to_string(round));
         std::string base = Round(round++);
-        std::string source = base + "\\a.txt", target = base + "\\" + c.target;
-        Prepare(source, c.sourcePresent ? "source" : ABSENT);
-        Prepare(target, c.targetBefore);
-        EXPECT_EQ(c.status, CrtCopyFile(target.c_str(), source.c_str(), NULL, c.overwrite));
-        EXPECT_EQ(c.targetAfter, FileContent(target));
-        EXPECT_EQ(c.sourcePresent ? "source" : ABSENT, FileContent(source));
+        std::string source = base + "\\a.bin", target = base + "\\b.bin";
+        const std::string bytes = SourceBytes(c.size);
+        Prepare(source, bytes);
+        ASSERT_EQ(STATUS_OK, CrtCopyFileByStreams(target.c_str(), source.c_str(), c.permission,
+                                                  c.overwrite));
+        EXPECT_TRUE(FileContent(target) == bytes);
+        EXPECT_EQ(c.readOnly, IsReadOnly(target));
+        if (!c.readOnly) {
+            HANDLE file = CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                                      OPEN_EXISTING, 0, NULL);
+            EXPECT_NE(INVALID_HANDLE_VALUE, file);
+            CloseHandle(file);
+        }
     }
+    /* A directory in the target's place fails in fopen and stays. */
+    std::string base = Round(round++);
+    Prepare(base + "\\a.bin", "new");
+    ASSERT_TRUE(CreateDirectoryA((base + "\\b.bin").c_str(), NULL));
+    errno = ERRNO_BEFORE;
+    EXPECT_EQ(STATUS_APP_ERROR, CrtCopyFileByStreams((base + "\\b.bin").c_str(),
+                                                     (base + "\\a.bin").c_str(), NULL, 1));
+    EXPECT_EQ(0, errno);
+    EXPECT_NE(0u, GetFileAttributesA((base + "\\b.bin").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST_F(FileWrappers, ReportedFailuresLeaveTheErrorRecordAlone)
