@@ -20,8 +20,9 @@ int ReportFileError(const char *identifier, const char *text, int count, ...);
 /* Reports routine's failure on path with the strerror text of errno and
  * returns STATUS_APP_ERROR; errno is left for the caller to reset. */
 int ReportRuntimeFailure(const char *routine, const char *path);
-/* Before a copy: *copyNeeded 0 when source and target name the same file
- * but for case; a present target without overwrite is reported (E-4014).
+/* Before a copy: *copyNeeded 0 when source and target name one file (equal
+ * but for case, or spelled another way); a present target without
+ * overwrite is reported (E-4014).
  * Needs all three pointers. */
 int CheckCopyTarget(const char *target, const char *source, int overwrite, int *copyNeeded);
 
@@ -37,10 +38,11 @@ int CrtChmod(const char *path, const int *permission);
 /* Clears read-only first; a missing file is STATUS_OK.  errno reset. */
 int CrtRemove(const char *path);
 /* Renames source to target, removing target first when overwrite is 1.
- * Names equal but for case: nothing is done.  errno reset. */
+ * Names of one file (equal but for case, or spelled another way): nothing
+ * is done.  errno reset. */
 int CrtMoveFile(const char *target, const char *source, int overwrite);
-/* CopyFileA, refusing a present target unless overwrite is set; names
- * equal but for case: nothing is done.  permission is accepted for the
+/* CopyFileA, refusing a present target unless overwrite is set; names of
+ * one file: nothing is done.  permission is accepted for the
  * callers of CrtCopyFileByStreams and not used (the copy keeps the
  * source's attributes).  A failed copy is STATUS_SYSTEM_ERROR. */
 int CrtCopyFile(const char *target, const char *source, const int *permission, int overwrite);

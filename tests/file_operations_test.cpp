@@ -230,8 +230,9 @@ TEST_F(FileWrappers, MovesWithAndWithoutOverwrite)
         { "b.txt", "source", "target", true, 1, STATUS_OK, ABSENT, "source" },
         /* A missing source is found before the target is removed. */
         { "b.txt", ABSENT, "target", false, 1, STATUS_APP_ERROR, ABSENT, "target" },
-        /* The same file but for case: nothing is removed or renamed. */
+        /* The same file but for case or spelling: nothing is removed or renamed. */
         { "A.TXT", "source", ABSENT, false, 1, STATUS_OK, "source", "source" },
+        { ".\\a.txt", "source", ABSENT, false, 1, STATUS_OK, "source", "source" },
     };
     int round = 0;
     for (const Case &c : cases) {
@@ -290,6 +291,7 @@ TEST_F(FileWrappers, CopiesWithAndWithoutOverwrite)
         { "b.txt", false, "target", 1, { STATUS_SYSTEM_ERROR, STATUS_APP_ERROR }, "target" },
         { "b.txt", false, ABSENT, 0, { STATUS_SYSTEM_ERROR, STATUS_APP_ERROR }, ABSENT },
         { "A.TXT", true, ABSENT, 1, { STATUS_OK, STATUS_OK }, "<source>" },
+        { ".\\a.txt", true, ABSENT, 1, { STATUS_OK, STATUS_OK }, "<source>" },
     };
     int round = 0;
     for (int which = 0; which < 2; which++) {
