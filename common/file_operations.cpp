@@ -207,9 +207,10 @@ int CrtOpenTempFile(char *name, FILE **stream, const char *streamMode)
         FILE *opened = _fdopen(descriptor, streamMode);
         if (opened)
             *stream = opened;
-        else {
+        else {   /* the file was made for the stream alone: nothing is left */
             status = ReportRuntimeFailure("fdopen", name);
             _close(descriptor);
+            remove(name);
         }
     }
     return ResetErrno(status);

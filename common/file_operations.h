@@ -48,7 +48,8 @@ int CrtMoveFile(const char *target, const char *source, int overwrite);
 int CrtCopyFile(const char *target, const char *source, const int *permission, int overwrite);
 /* Creates a new file of a tmpnam name (copied into name, which holds
  * L_tmpnam bytes) for reading and writing, and opens *stream on it with
- * streamMode.  The caller closes the stream.  errno reset. */
+ * streamMode.  The caller closes the stream and removes the file; when no
+ * stream can be opened the file is removed here.  errno reset. */
 int CrtOpenTempFile(char *name, FILE **stream, const char *streamMode);
 /* Creates an empty file (null permission: FILE_PERMISSION_READ_WRITE).
  * truncate 1 empties a present file; 0 leaves it alone and returns 1 with

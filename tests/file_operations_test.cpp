@@ -411,6 +411,14 @@ TEST_F(FileWrappers, TempFileStreamCanBeWrittenAndReadBack)
     EXPECT_EQ("hello", FileContent(name));
     EXPECT_FALSE(IsReadOnly(name));
     EXPECT_EQ(0, remove(name));
+
+    /* A stream mode the runtime refuses: no stream, and no file left. */
+    FILE *untouched = stream;
+    errno = ERRNO_BEFORE;
+    EXPECT_EQ(STATUS_APP_ERROR, CrtOpenTempFile(name, &untouched, "q"));
+    EXPECT_EQ(0, errno);
+    EXPECT_EQ(stream, untouched);
+    EXPECT_EQ(ABSENT, FileContent(name)) << name;
 }
 
 TEST(TextSearch, SuffixAndLastOccurrence)
