@@ -6,6 +6,7 @@
 #include "file_operations.h"
 
 #include "error_record.h"
+#include "location.h"
 #include "strings.h"
 
 #include <errno.h>
@@ -105,6 +106,29 @@ int CrtRemove(const char *path)
     return status;
 }
 
+static BOOL FileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+{
+    HANDLE handle = OpenForQuery(path);
+    if (handle == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL known = GetFileInformationByHandle(handle, info);
+    CloseHandle(handle);
+    return known;
+}
+
+/* 1 when both names reach one file: equal but for case, or spelled another
+ * way (".\a.txt", a short name, a second link).  A move or copy of a file
+ * onto itself would otherwise remove or empty it before it is read. */
+static int NameSameFile(const char *first, const char *second)
+{
+    if (MbsICmp(first, second) == 0)
+        return 1;
+    BY_HANDLE_FILE_INFORMATION one, other;
+    return FileIdentity(first, &one) && FileIdentity(second, &other) &&
+           one.dwVolumeSerialNumber == other.dwVolumeSerialNumber &&
+           one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
+}
+
 int CrtMoveFile(const char *target, const char *source, int overwrite)
 {
     if (!target || !source)
@@ -115,7 +139,7 @@ int CrtMoveFile(const char *target, const char *source, int overwrite)
         ReportFileError("E-0298-COMM-FILE_OPER_FAULT", "CrtMoveFile", 1, source);
         status = STATUS_APP_ERROR;
     }
-    if (status != STATUS_OK || MbsICmp(source, target) == 0)
+    if (status != STATUS_OK || NameSameFile(source, target))
         return status;
     if (overwrite == 1)
         status = CrtRemove(target);
@@ -129,7 +153,7 @@ int CheckCopyTarget(const char *target, const char *source, int overwrite, int *
     if (!target || !source || !copyNeeded)
         return InvalidArgument();
     *copyNeeded = 0;
-    if (MbsICmp(source, target) == 0)
+    if (NameSameFile(source, target))
         return STATUS_OK;
     int present = 0;
     int status = overwrite ? STATUS_OK : CrtAccess(target, 0, &present);
@@ -183,9 +207,10 @@ int CrtOpenTempFile(char *name, FILE **stream, const char *streamMode)
         FILE *opened = _fdopen(descriptor, streamMode);
         if (opened)
             *stream = opened;
-        else {
+        else {   /* the file was made for the stream alone: nothing is left */
             status = ReportRuntimeFailure("fdopen", name);
             _close(descriptor);
+            remove(name);
         }
     }
     return ResetErrno(status);

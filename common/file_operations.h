@@ -20,8 +20,9 @@ int ReportFileError(const char *identifier, const char *text, int count, ...);
 /* Reports routine's failure on path with the strerror text of errno and
  * returns STATUS_APP_ERROR; errno is left for the caller to reset. */
 int ReportRuntimeFailure(const char *routine, const char *path);
-/* Before a copy: *copyNeeded 0 when source and target name the same file
- * but for case; a present target without overwrite is reported (E-4014).
+/* Before a copy: *copyNeeded 0 when source and target name one file (equal
+ * but for case, or spelled another way); a present target without
+ * overwrite is reported (E-4014).
  * Needs all three pointers. */
 int CheckCopyTarget(const char *target, const char *source, int overwrite, int *copyNeeded);
 
@@ -37,16 +38,18 @@ int CrtChmod(const char *path, const int *permission);
 /* Clears read-only first; a missing file is STATUS_OK.  errno reset. */
 int CrtRemove(const char *path);
 /* Renames source to target, removing target first when overwrite is 1.
- * Names equal but for case: nothing is done.  errno reset. */
+ * Names of one file (equal but for case, or spelled another way): nothing
+ * is done.  errno reset. */
 int CrtMoveFile(const char *target, const char *source, int overwrite);
-/* CopyFileA, refusing a present target unless overwrite is set; names
- * equal but for case: nothing is done.  permission is accepted for the
+/* CopyFileA, refusing a present target unless overwrite is set; names of
+ * one file: nothing is done.  permission is accepted for the
  * callers of CrtCopyFileByStreams and not used (the copy keeps the
  * source's attributes).  A failed copy is STATUS_SYSTEM_ERROR. */
 int CrtCopyFile(const char *target, const char *source, const int *permission, int overwrite);
 /* Creates a new file of a tmpnam name (copied into name, which holds
  * L_tmpnam bytes) for reading and writing, and opens *stream on it with
- * streamMode.  The caller closes the stream.  errno reset. */
+ * streamMode.  The caller closes the stream and removes the file; when no
+ * stream can be opened the file is removed here.  errno reset. */
 int CrtOpenTempFile(char *name, FILE **stream, const char *streamMode);
 /* Creates an empty file (null permission: FILE_PERMISSION_READ_WRITE).
  * truncate 1 empties a present file; 0 leaves it alone and returns 1 with

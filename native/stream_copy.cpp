@@ -1,7 +1,9 @@
 /*
  * CrtCopyFileByStreams: the copy by fread and fwrite that the native side
- * has beside CopyFileA.  Both streams are closed on every path; a failure to
- * close is reported like any other.
+ * has beside CopyFileA.  Both streams are binary: in text mode the copy
+ * would end at the first Ctrl-Z byte and turn lone line feeds into CR LF,
+ * and still report success.  Both streams are closed on every path; a
+ * failure to close is reported like any other.
  */
 #include "stream_copy.h"
 
@@ -28,13 +30,14 @@ static int Failed(const char *routine, const char *path)
 static int OpenTarget(const char *target, int overwrite, FILE **stream)
 {
     if (overwrite) {
-        *stream = fopen(target, "w");
+        *stream = fopen(target, "wb");
         return *stream ? STATUS_OK : Failed("fopen", target);
     }
-    int descriptor = _open(target, _O_RDWR | _O_CREAT | _O_EXCL, _S_IREAD | _S_IWRITE);
+    int descriptor = _open(target, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY,
+                           _S_IREAD | _S_IWRITE);
     if (descriptor == -1)
         return Failed("open", target);
-    *stream = _fdopen(descriptor, "w");
+    *stream = _fdopen(descriptor, "wb");
     if (*stream)
         return STATUS_OK;
     int status = Failed("fdopen", target);
@@ -76,7 +79,7 @@ int CrtCopyFileByStreams(const char *target, const char *source, const int *perm
     int status = CheckCopyTarget(target, source, overwrite, &copyNeeded);
     if (status != STATUS_OK || !copyNeeded)
         return status;
-    FILE *from = fopen(source, "r");
+    FILE *from = fopen(source, "rb");
     FILE *to = NULL;
     if (!from)
         status = Failed("fopen", source);

@@ -12,6 +12,7 @@
 #include <shellapi.h>
 #include <winioctl.h>
 
+#include <set>
 #include <stdio.h>
 #include <string>
 #include <sys/stat.h>
@@ -156,6 +157,13 @@ static std::string Message(const StandinException &exception)
 {
     ArrayOfString one = {NULL, 1, {exception.arguments[1]}};
     return Text(&one);
+}
+
+/* The exception's message arguments as texts; empty for a null array. */
+static std::vector<std::string> Arguments(const StandinException &exception)
+{
+    ArrayOfArray holder = {NULL, 1, {exception.arguments[2]}};
+    return Texts(&holder);
 }
 
 /* The fifteen parameters of Win32GetFileInfo after the two path texts. */
@@ -378,6 +386,26 @@ TEST_F(FileExports, MissingFileRaisesTheSystemTextAndKeepsTheOutputs)
     EXPECT_EQ(-7, c.size->body[0]);
 }
 
+/* Wine's shell parses no "." component, which the file system opens: a
+ * type name the shell cannot give, refused after every other output. */
+TEST_F(FileExports, TypeNameTheShellCannotGiveFailsLast)
+{
+    ASSERT_TRUE(WriteTextFile(dir / "plain.txt", "twelve bytes"));
+    std::string directory = dir.path + "\\.";
+    std::string joined = directory + "\\plain.txt";
+    SHFILEINFOA shell = {};
+    if (SHGetFileInfoA(joined.c_str(), 0, &shell, sizeof(shell), SHGFI_TYPENAME) != 0)
+        GTEST_SKIP() << "this shell gives the type name " << shell.szTypeName;
+    FileInfoCall c;
+    c.typeName->body[0] = Java("before");
+    EXPECT_EQ(32, GetFileInfo(directory, "plain.txt", c));
+    StandinException exception = TakeException();
+    EXPECT_EQ("Cannot retrieve file type for the %s.", Message(exception));
+    EXPECT_EQ(std::vector<std::string>{joined}, Arguments(exception));
+    EXPECT_EQ("before", Text(c.typeName));
+    ExpectFileAgreesWithWindows(c, dir / "plain.txt", false);
+}
+
 TEST_F(FileExports, JoinedPathsOverTheLimitAreRefusedUncut)
 {
     /* The temporary directory plus a name of its own length: exactly 258. */
@@ -404,12 +432,7 @@ TEST_F(FileExports, JoinedPathsOverTheLimitAreRefusedUncut)
         StandinException exception = TakeException();
         EXPECT_EQ("The path name %s is too long. The maximal length is %s characters.",
                   Message(exception));
-        ArrayOfString *arguments = (ArrayOfString *)exception.arguments[2];
-        ASSERT_TRUE(arguments && arguments->length == 2);
-        ArrayOfString first = {NULL, 1, {arguments->body[0]}};
-        ArrayOfString second = {NULL, 1, {arguments->body[1]}};
-        EXPECT_EQ(one.shown, Text(&first));
-        EXPECT_EQ("258", Text(&second));
+        EXPECT_EQ((std::vector<std::string>{one.shown, "258"}), Arguments(exception));
         EXPECT_EQ("<null>", Text(c.fullPath));
         EXPECT_EQ(-7, c.size->body[0]);
     }
@@ -506,7 +529,7 @@ TEST_F(FileExports, CreatesEmptyFiles)
 }
 
 struct TempCase {
-    const char *tmp;    /* "dir", "missing", "file", "long", "deep" or null (absent) */
+    const char *tmp;    /* "dir", "missing", "file", "long", "long260", "deep" or null (absent) */
     const char *temp;
     const char *result; /* which value comes back, or null for a failure */
     const char *message;
@@ -524,6 +547,20 @@ static const char TEMP_ABSENT[] = "Environment variable TEMP is not defined and 
 static const char NONE[] = "Environment variables TMP and TEMP are not defined. Failure to get "
                            "OS temporary directory";
 
+static std::set<std::string> EntryNames(const std::string &directory)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(entry.cFileName);
+    while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+}
+
 TEST_F(FileExports, TemporaryDirectoryDecisionTable)
 {
     static const TempCase cases[] = {
@@ -538,6 +575,8 @@ TEST_F(FileExports, TemporaryDirectoryDecisionTable)
         {"deep", "file", NULL, BOTH_BAD},
         {"long", "long", NULL, BOTH_BAD},
         {"long", NULL, NULL, TEMP_ABSENT},
+        {"long260", NULL, NULL, TEMP_ABSENT},
+        {"long", "missing", "temp", NULL},
         {NULL, NULL, NULL, NONE},
         {"", "", NULL, NONE},
     };
@@ -553,6 +592,7 @@ TEST_F(FileExports, TemporaryDirectoryDecisionTable)
             std::string k = kind;
             if (k.empty()) return "";
             if (k == "long") return base + "\\" + std::string(300, 'l');
+            if (k == "long260") return base + "\\" + std::string(259 - base.size(), 'l');
             if (k == "deep") return base + "\\no\\" + which;
             if (k == "missing") return base + "\\" + which;
             return base + "\\" + k;
@@ -576,14 +616,12 @@ TEST_F(FileExports, TemporaryDirectoryDecisionTable)
             EXPECT_EQ(c.message, Message(TakeException()));
             EXPECT_EQ("<null>", Text(out));
         }
-        /* Nothing is created but the one level of the value returned. */
-        const char *others[] = {"tmpdir", "tempdir", "no"};
-        for (const char *other : others) {
-            std::string path = base + "\\" + other;
-            bool returned = path == Text(out);
-            EXPECT_EQ(returned, GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-                << path;
-        }
+        /* Nothing is created but the one level of the value returned: no
+         * parent of a deep value, no cut form of a long one. */
+        std::set<std::string> expected = {".", "..", "dir", "dir2", "file"};
+        if (Text(out).compare(0, base.size() + 1, base + "\\") == 0)
+            expected.insert(Text(out).substr(base.size() + 1));
+        EXPECT_EQ(expected, EntryNames(base));
     }
     SetLastError(0xdeadbeef);
     EXPECT_EQ(4, GetOsTempDirectory(NULL));

@@ -211,3 +211,10 @@ ScopedEnvironment::~ScopedEnvironment()
     SetEnvironmentVariableA(name.c_str(), hadValue ? oldValue.c_str() : NULL);
     _putenv((name + "=" + (hadValue ? oldValue : "")).c_str());
 }
+
+std::string FileContent(const std::string &path)
+{
+    bool present = false;
+    std::string content = ReadWholeFile(path, &present);
+    return present ? content : "<absent>";
+}

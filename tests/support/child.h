@@ -63,3 +63,7 @@ struct ScopedEnvironment {
     ScopedEnvironment(const char *name, const char *value);
     ~ScopedEnvironment();
 };
+
+/* The bytes of the file at path, or "<absent>" when it cannot be opened
+ * for reading. */
+std::string FileContent(const std::string &path);
