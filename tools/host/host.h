@@ -43,6 +43,8 @@ std::string ShowLongs(const ArrayOfLong *array);
 /* What the calling thread has pending after a call, as "" or
  * "throws class(identifier, message, arguments)"; it is taken. */
 std::string TakePendingException(void);
+/* result, followed by exception when there is one. */
+std::string Outcome(const std::string &result, const std::string &exception);
 
 /* Output: a heading, a call as Java writes it, and its answers. */
 void Heading(const char *title);

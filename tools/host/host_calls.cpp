@@ -33,8 +33,7 @@ static std::string Hex(DWORD value)
 /* Result and what the call left pending, on one line. */
 static std::string Returned(const std::string &result)
 {
-    std::string exception = TakePendingException();
-    return exception.empty() ? result : result + ", " + exception;
+    return Outcome(result, TakePendingException());
 }
 
 void ShowVersions(void)
@@ -55,8 +54,8 @@ void ShowVersions(void)
     }
 }
 
-static void ShowOneFile(const std::string &directory, const std::string &name)
-{
+/* The out parameters of Win32GetFileInfo, fresh for one call. */
+struct FileInfoOuts {
     ArrayOfString *fullPath = OutString(), *shortPath = OutString(), *reserved = OutString(),
                   *typeName = OutString(), *created = OutString(), *accessed = OutString(),
                   *written = OutString();
@@ -64,24 +63,35 @@ static void ShowOneFile(const std::string &directory, const std::string &name)
                 *accessedSeconds = StandinLongArray(1), *writtenSeconds = StandinLongArray(1);
     ArrayOfInt *links = StandinIntArray(1);
     ArrayOfArray *attributes = StandinObjectArray("[Ljava/lang/String;", 1);
+};
+
+static std::string CallFileInfo(const std::string &directory, const std::string &name,
+                                FileInfoOuts *o)
+{
     Call("Win32GetFileInfo(" + Quoted(directory) + ", " + Quoted(name) + ", fullPath, " +
          "shortPath, reserved, typeName, size, links, created, createdSeconds, accessed, " +
          "accessedSeconds, written, writtenSeconds, attributes)");
     int32_t result = EXPORT_OF(com_zorv_ZORVNI_Win32GetFileInfo)(
-        NULL, JavaString(directory), JavaString(name), fullPath, shortPath, reserved, typeName,
-        size, links, created, createdSeconds, accessed, accessedSeconds, written,
-        writtenSeconds, attributes);
-    Answer("returns", Returned(std::to_string(result)));
-    Answer("fullPath", Show(fullPath));
-    Answer("shortPath", Show(shortPath));
-    Answer("reserved", Show(reserved));
-    Answer("typeName", Show(typeName));
-    Answer("size", ShowLongs(size));
-    Answer("links", ShowInts(links));
-    Answer("created", Show(created) + " " + ShowLongs(createdSeconds));
-    Answer("accessed", Show(accessed) + " " + ShowLongs(accessedSeconds));
-    Answer("written", Show(written) + " " + ShowLongs(writtenSeconds));
-    Answer("attributes", Show(attributes));
+        NULL, JavaString(directory), JavaString(name), o->fullPath, o->shortPath, o->reserved,
+        o->typeName, o->size, o->links, o->created, o->createdSeconds, o->accessed,
+        o->accessedSeconds, o->written, o->writtenSeconds, o->attributes);
+    return Returned(std::to_string(result));
+}
+
+static void ShowOneFile(const std::string &directory, const std::string &name)
+{
+    FileInfoOuts o;
+    Answer("returns", CallFileInfo(directory, name, &o));
+    Answer("fullPath", Show(o.fullPath));
+    Answer("shortPath", Show(o.shortPath));
+    Answer("reserved", Show(o.reserved));
+    Answer("typeName", Show(o.typeName));
+    Answer("size", ShowLongs(o.size));
+    Answer("links", ShowInts(o.links));
+    Answer("created", Show(o.created) + " " + ShowLongs(o.createdSeconds));
+    Answer("accessed", Show(o.accessed) + " " + ShowLongs(o.accessedSeconds));
+    Answer("written", Show(o.written) + " " + ShowLongs(o.writtenSeconds));
+    Answer("attributes", Show(o.attributes));
 }
 
 static void ShowFileSystem(const std::string &directory)
@@ -126,6 +136,8 @@ void ShowFileInformation(void)
 {
     Heading("File, file-system and storage information (of the library itself)");
     ShowOneFile(g_binDirectory, "zorvrni.dll");
+    FileInfoOuts missing;
+    Answer("returns", CallFileInfo(g_binDirectory, "no such file.dll", &missing));
     ShowFileSystem(g_binDirectory);
     ShowStorage(g_binDirectory);
 }

@@ -52,7 +52,7 @@ void ShowMessageBox(void)
             PressButton(box, IDYES);
         },
         WINDOW_WAIT_MS, &exception);
-    Answer("returns", std::to_string(answer) + "   (IDYES) " + exception);
+    Answer("returns", Outcome(std::to_string(answer) + "   (IDYES)", exception));
 }
 
 /* The open-file dialog: names typed, photographed, and Open pressed. */
@@ -81,7 +81,7 @@ void ShowFileChoosers(void)
                 NULL, JavaString(dir.path), JavaString("Text"), JavaString("*.txt"), 1, 0);
         },
         [] { AnswerFileDialog("choose_file", "minutes.txt"); }, WINDOW_WAIT_MS, &exception);
-    Answer("returns", Show(chosen) + " " + exception);
+    Answer("returns", Outcome(Show(chosen), exception));
 
     Call("NIChooseFiles(" + Quoted(dir.path) + ", \"Text\", \"*.txt\", 1, 3, 1, 10)");
     RunWhileDriving(
@@ -92,7 +92,7 @@ void ShowFileChoosers(void)
         },
         [] { AnswerFileDialog("choose_files", "\"agenda.txt\" \"budget.txt\""); },
         WINDOW_WAIT_MS, &exception);
-    Answer("returns", Show(chosen) + " " + exception);
+    Answer("returns", Outcome(Show(chosen), exception));
 }
 
 /* Wine's browser now and then ignores the start-up selection (no status
@@ -137,7 +137,7 @@ void ShowFolderBrowser(void)
                     BIF_STATUSTEXT, chosen, flag);
             },
             [&] { answered = AnswerFolderBrowser(); }, WINDOW_WAIT_MS, &exception);
-    Answer("returns", std::to_string(result) + " " + exception);
+    Answer("returns", Outcome(std::to_string(result), exception));
     Answer("chosenDirectory", Show(chosen));
     Answer("directoryFlag", ShowInts(flag));
 }

@@ -19,6 +19,8 @@
 HMODULE g_library;
 std::string g_binDirectory;
 std::string g_screenshotDirectory;
+/* Calls still blocked in a window nobody could answer. */
+static int g_stuckCalls;
 
 HString JavaString(const std::string &text)
 {
@@ -107,6 +109,11 @@ std::string TakePendingException(void)
            ", " + Show(pending.arguments[1]) + ", " + Show(pending.arguments[2]) + ")";
 }
 
+std::string Outcome(const std::string &result, const std::string &exception)
+{
+    return exception.empty() ? result : result + ", " + exception;
+}
+
 void Heading(const char *title)
 {
     printf("\n== %s\n", title);
@@ -136,6 +143,7 @@ bool RunWhileDriving(std::function<void()> call, std::function<void()> drive,
     drive();
     if (!FinishBackgroundCall(background, timeoutMs)) {
         Answer("did not end:", "the window is still open");
+        g_stuckCalls++;
         return false;
     }
     if (exception)
@@ -195,6 +203,10 @@ int main(int argc, char **argv)
     ShowFolderBrowser();
     ShowContextMenu();
     ShowSendToMenu();
+    /* A call still inside the library keeps it loaded; ending the process
+     * ends that call too. */
+    if (g_stuckCalls)
+        return 1;
     FreeLibrary(g_library);
     return 0;
 }
