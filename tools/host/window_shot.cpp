@@ -188,11 +188,16 @@ static int WriteWholeFile(const char *path, const std::vector<uint8_t> &bytes)
     if (file == INVALID_HANDLE_VALUE)
         return STATUS_SYSTEM_ERROR;
     DWORD written = 0;
-    int status = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
-                         written == bytes.size()
-                     ? STATUS_OK
-                     : STATUS_SYSTEM_ERROR;
-    DWORD error = GetLastError();
+    int status = STATUS_OK;
+    DWORD error = 0;
+    if (!WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL)) {
+        status = STATUS_SYSTEM_ERROR;
+        error = GetLastError();
+    } else if (written != bytes.size()) {
+        /* A short write leaves no error of its own. */
+        status = STATUS_SYSTEM_ERROR;
+        error = ERROR_WRITE_FAULT;
+    }
     if (!CloseHandle(file) && status == STATUS_OK) {
         status = STATUS_SYSTEM_ERROR;
         error = GetLastError();
