@@ -205,3 +205,9 @@ int GetOwnPathParts(char *fullPath, char *directory, char *name, char *drive,
     FreeArgumentVector(&vector, &count);
     return status;
 }
+
+int PathTooLongStatus(void)
+{
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return STATUS_SYSTEM_ERROR;
+}

@@ -41,3 +41,7 @@ int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
  * the splitter refused the system in a box. */
 int GetOwnPathParts(char *fullPath, char *directory, char *name, char *drive,
                     char *dirPart, char *extension);
+
+/* Refuses a path that does not fit a path entry: sets the last error to
+ * ERROR_FILENAME_EXCED_RANGE and returns STATUS_SYSTEM_ERROR. */
+int PathTooLongStatus(void);

@@ -92,10 +92,23 @@ static HObject RecordArguments(const ErrorRecord *record)
     return (HObject)arguments;
 }
 
+/* The VM's own error for status, or null when it is described by the
+ * error record instead. */
+static const char *VmErrorClass(int status)
+{
+    switch (status) {
+    case STATUS_JAVA_OUT_OF_MEMORY: return "java/lang/OutOfMemoryError";
+    case STATUS_JAVA_NULL_ARRAY: return "java/lang/NullPointerException";
+    case STATUS_JAVA_EMPTY_ARRAY: return "java/lang/ArrayIndexOutOfBoundsException";
+    default: return NULL;
+    }
+}
+
 int ThrowStatusException(int status)
 {
-    if (status == STATUS_JAVA_OUT_OF_MEMORY) {
-        SignalError(NULL, "java/lang/OutOfMemoryError", NULL);
+    const char *vmError = VmErrorClass(status);
+    if (vmError) {
+        SignalError(NULL, vmError, NULL);
         return 0;
     }
     const ErrorRecord *record = GetErrorText(status);
@@ -146,4 +159,16 @@ int JavaStringAnsiLength(HString string)
     return length > 0 ? WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length, NULL, 0,
                                             NULL, NULL)
                       : 0;
+}
+
+int CheckOutParameters(const OutParameter *parameters, size_t count)
+{
+    for (size_t i = 0; i < count; i++) {
+        const ArrayOfInt *array = (const ArrayOfInt *)parameters[i].array;
+        if (!array && parameters[i].required)
+            return STATUS_JAVA_NULL_ARRAY;
+        if (array && array->length < 1)
+            return STATUS_JAVA_EMPTY_ARRAY;
+    }
+    return STATUS_OK;
 }

@@ -10,7 +10,9 @@
 
 enum {
     STATUS_JAVA_OUT_OF_MEMORY = 64,
-    STATUS_EMPTY_ARGUMENT = 128
+    STATUS_EMPTY_ARGUMENT = 128,
+    STATUS_JAVA_NULL_ARRAY = 256,
+    STATUS_JAVA_EMPTY_ARRAY = 512
 };
 
 #define ZORV_EXCEPTION_CLASS "com/zorv/ZORVException"
@@ -29,7 +31,10 @@ int JavaStringsToAnsi(HString first, HString second, char **firstText, char **se
 int JavaStringToBuffer(HString string, char *buffer, int size);
 /* Makes the exception for status pending in the current thread: the
  * com/zorv/ZORVException built from the error text of status, or
- * java/lang/OutOfMemoryError for STATUS_JAVA_OUT_OF_MEMORY.  Returns 0. */
+ * java/lang/OutOfMemoryError for STATUS_JAVA_OUT_OF_MEMORY,
+ * java/lang/NullPointerException for STATUS_JAVA_NULL_ARRAY and
+ * java/lang/ArrayIndexOutOfBoundsException for STATUS_JAVA_EMPTY_ARRAY,
+ * as Java itself would raise for the store.  Returns 0. */
 int ThrowStatusException(int status);
 /* With text and out both given, stores a new String of text into element 0
  * of out, which must have one.  Always STATUS_OK. */
@@ -43,3 +48,16 @@ int JavaStringIsEmpty(HString string);
 /* Bytes the String's ANSI form needs, without a terminator: 0 for an empty
  * or null String. */
 int JavaStringAnsiLength(HString string);
+
+/* An out parameter whose element 0 an export stores into: required for
+ * int[] and long[], optional (null: not wanted) for String[] and
+ * String[][].  array is any array handle; they share header and length. */
+struct OutParameter {
+    const void *array;
+    bool required;
+};
+/* STATUS_OK when every one has an element 0 or is optional and null;
+ * otherwise STATUS_JAVA_NULL_ARRAY or STATUS_JAVA_EMPTY_ARRAY for the
+ * first that has not.  Exports check before any work, so a bad out
+ * parameter is never written past and no dialog opens for it. */
+int CheckOutParameters(const OutParameter *parameters, size_t count);

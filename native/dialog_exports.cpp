@@ -201,14 +201,20 @@ int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject, HString initialDirectory, H
                                             int32_t browseFlags, ArrayOfString *chosenDirectory,
                                             ArrayOfInt *directoryFlag)
 {
+    const OutParameter outs[] = { { chosenDirectory, false }, { directoryFlag, true } };
+    int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
+    if (status != STATUS_OK) {
+        ThrowStatusException(status);
+        return status;
+    }
     /* Empty texts are no error here: the browser gets empty ones. */
     char initial[MAX_PATH] = "";
     char titleText[MAX_PATH] = "";
     JavaStringToBuffer(initialDirectory, initial, sizeof(initial));
     JavaStringToBuffer(title, titleText, sizeof(titleText));
     char *chosen = NULL;
-    int status = BrowseForDirectory(initial, titleText, browseFlags, &chosen,
-                                    &directoryFlag->body[0]);
+    status = BrowseForDirectory(initial, titleText, browseFlags, &chosen,
+                                &directoryFlag->body[0]);
     if (status == STATUS_OK && chosen)
         SetOutString(chosenDirectory, chosen);
     free(chosen);

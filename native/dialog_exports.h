@@ -36,8 +36,9 @@ HObject __cdecl com_zorv_ZORVNI_NIChooseFiles1(HObject self, HString directory,
 
 /* The folder browser, opened at initialDirectory with the caller's BIF_
  * flags.  A choice stores its path in chosenDirectory (when not null) and 0
- * in directoryFlag (never null); a cancel stores nothing.  Returns 0, or
- * the failure status with ZORVException pending. */
+ * in directoryFlag; a cancel stores nothing.  Returns 0, or the failure
+ * status with ZORVException pending (the VM's error, and no browser, for
+ * an out parameter without an element 0). */
 int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject self, HString initialDirectory,
                                             HString title, int32_t browseFlags,
                                             ArrayOfString *chosenDirectory,

@@ -109,7 +109,16 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
     char *texts[5] = { NULL, NULL, NULL, NULL, NULL };
     const char **attributes = NULL;
     char *type = NULL;
-    int status = JoinJavaPath(directory, name, &path);
+    /* The third String[] is never stored into. */
+    const OutParameter outs[] = {
+        { fullPath, false },        { shortPath, false },         { typeName, false },
+        { size, true },             { linkCount, true },          { creationText, false },
+        { creationSeconds, true },  { lastAccessText, false },    { lastAccessSeconds, true },
+        { lastWriteText, false },   { lastWriteSeconds, true },   { attributeTexts, false },
+    };
+    int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
+    if (status == STATUS_OK)
+        status = JoinJavaPath(directory, name, &path);
     if (status == STATUS_OK)
         status = QueryFileInfo(path, &texts[0], &texts[1], NULL, NULL, NULL, &size->body[0],
                                (uint32_t *)&linkCount->body[0], &texts[2],
@@ -145,7 +154,12 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileSystemInfo(HObject, HString director
     char *path = NULL;
     char *fileSystem = NULL;
     const char **flags = NULL;
-    int status = JoinJavaPath(directory, name, &path);
+    const OutParameter outs[] = {
+        { fileSystemName, false }, { flagTexts, false }, { maxComponentLength, true },
+    };
+    int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
+    if (status == STATUS_OK)
+        status = JoinJavaPath(directory, name, &path);
     if (status == STATUS_OK)
         status = QueryFileSystemInfo(path, &fileSystem, &flags,
                                      (uint32_t *)&maxComponentLength->body[0]);
@@ -168,7 +182,14 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
     char *volume = NULL;
     char *serial = NULL;
     const char *driveType = NULL;
-    int status = JoinJavaPath(directory, name, &path);
+    const OutParameter outs[] = {
+        { volumeName, false }, { serialText, false },  { driveTypeText, false },
+        { spaceKnown, true },  { freeBytes, true },    { totalBytes, true },
+        { availableBytes, true },
+    };
+    int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
+    if (status == STATUS_OK)
+        status = JoinJavaPath(directory, name, &path);
     if (status == STATUS_OK)
         status = QueryStorageInfo(path, &volume, &serial, &driveType,
                                   (uint32_t *)&spaceKnown->body[0], &freeBytes->body[0],
@@ -199,7 +220,10 @@ int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject, HString path, int32_t
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *tempDirectory)
 {
     char directory[MAX_PATH];
-    int status = GetOsTempDirectory(directory);
+    const OutParameter outs[] = { { tempDirectory, false } };
+    int status = CheckOutParameters(outs, 1);
+    if (status == STATUS_OK)
+        status = GetOsTempDirectory(directory);
     if (status == STATUS_OK)
         status = SetOutString(tempDirectory, directory);
     return FailIfNotOk(status);

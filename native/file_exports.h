@@ -10,6 +10,10 @@
  * path (freed by the caller); the shell giving none is STATUS_APP_ERROR. */
 int GetFileTypeName(const char *path, char **typeName);
 
+/* The information exports return 0, or the failure status with its
+ * exception pending; an out parameter without an element 0 (a null int[]
+ * or long[], an empty array of any kind) is such a failure, found before
+ * anything is looked up. */
 extern "C" {
 int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
     HObject self, HString directory, HString name, ArrayOfString *fullPath,

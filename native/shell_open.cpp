@@ -9,6 +9,7 @@
 #include "alloc.h"
 #include "boundary.h"
 #include "error_record.h"
+#include "paths.h"
 #include "process.h"
 #include "strings.h"
 
@@ -16,6 +17,7 @@
 #include <oleauto.h>
 #include <shellapi.h>
 #include <stdlib.h>
+#include <string.h>
 
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "SHELLEXECUTEINFOA layout");
@@ -91,6 +93,10 @@ int ShellExecuteAndWait(const char *file, const char *verb, int wait, DWORD *exi
 {
     if (IsBlankString(file))
         return InvalidParameterStatus();
+    /* The shell copies the file into a path entry of its own; a longer one
+     * overruns it instead of failing. */
+    if (strlen(file) >= MAX_PATH)
+        return PathTooLongStatus();
     SHELLEXECUTEINFOA execute;
     ZeroMemory(&execute, sizeof(execute));
     execute.cbSize = sizeof(execute);

@@ -17,8 +17,9 @@ int OpenFindFilesWindow(void);
  * windows disabled, and stores its exit code in *exitCode (may be null).
  * When the shell handed the document to a program already running there
  * is no process: STATUS_OK, nothing waited for, *exitCode untouched.  A
- * blank file: STATUS_SYSTEM_ERROR, last error ERROR_INVALID_PARAMETER; a
- * refusal of the shell: STATUS_SYSTEM_ERROR with the shell's last error. */
+ * blank file: STATUS_SYSTEM_ERROR, last error ERROR_INVALID_PARAMETER; one
+ * of MAX_PATH bytes or more: STATUS_SYSTEM_ERROR, ERROR_FILENAME_EXCED_RANGE;
+ * a refusal of the shell: STATUS_SYSTEM_ERROR with the shell's last error. */
 int ShellExecuteAndWait(const char *file, const char *verb, int wait, DWORD *exitCode);
 
 extern "C" {

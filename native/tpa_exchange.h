@@ -35,8 +35,8 @@ extern int32_t bTPAReqArrived;
  * sends WM_TPA_RESPONSE to the listener; then, unless that failed, waits
  * seconds once when no request is waiting.  Returns a new String[][] of
  * one row holding the waiting request (and clears the flag), or null.
- * state (never null) receives one of the TPA_STATE_* values.  Raises no
- * exception. */
+ * state receives one of the TPA_STATE_* values.  Raises no ZORVException;
+ * a null or empty state raises the VM's error for it and nothing is done. */
 HObject __cdecl com_zorv_ZORVNI_NIListenTPARequest(HObject self, int32_t seconds,
                                                    ArrayOfArray *response, ArrayOfInt *state);
 

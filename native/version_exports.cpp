@@ -20,14 +20,19 @@ HString __cdecl com_zorv_ZORVNI_NIGetZORVDLLVersion(HObject)
 }
 
 /* Reports by its result only: a text that cannot be converted compares as
- * equal and leaves partIndex alone. */
+ * equal and leaves partIndex alone.  Only a partIndex with no element 0
+ * raises, as the store itself would in Java. */
 int32_t __cdecl com_zorv_ZORVNI_NICompareVersions(HObject, HString first, HString second,
                                                   ArrayOfInt *partIndex)
 {
     char *firstText = NULL;
     char *secondText = NULL;
     int result = 0;
-    int status = JavaStringsToAnsi(first, second, &firstText, &secondText);
+    const OutParameter outs[] = { { partIndex, true } };
+    int status = CheckOutParameters(outs, 1);
+    if (status != STATUS_OK)
+        return ThrowStatusException(status);
+    status = JavaStringsToAnsi(first, second, &firstText, &secondText);
     if (status == STATUS_OK)
         result = CompareVersions(firstText, secondText, &partIndex->body[0]);
     free(firstText);

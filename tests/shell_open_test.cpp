@@ -137,6 +137,8 @@ TEST_F(OpenDocument, RefusalsRaiseTheirExceptions)
         {"   ", SystemText(ERROR_INVALID_PARAMETER)},
         {dir / "absent.zvtdoc", SystemText(ERROR_FILE_NOT_FOUND)},
         {bare, SystemText(noAssociation)},
+        /* Refused before the shell, whose own path entry it would overrun. */
+        {dir / std::string(MAX_PATH, 'a'), SystemText(ERROR_FILENAME_EXCED_RANGE)},
     };
     for (const Case &c : cases) {
         SetLastError(0xdeadbeef);

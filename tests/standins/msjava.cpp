@@ -14,6 +14,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 struct JavaObject {
     const char *className;
@@ -41,6 +42,10 @@ static BOOL g_failPreparation;
 static LONG g_preparedThreads;
 static ThreadEntryFrame *g_preparedFrame;
 static ThreadEntryFrame *g_unpreparedFrame;
+/* Where each object's guard bytes begin, right behind its last element. */
+static std::vector<unsigned char *> g_guards;
+
+enum { GUARD_SIZE = 16, GUARD_BYTE = 0xA5 };
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
@@ -64,12 +69,25 @@ static void SetPending(const StandinException &exception)
     LeaveCriticalSection(&g_lock);
 }
 
+/* Guard bytes behind a body of size bytes in block (allocated with room
+ * for them), so that a write past the object shows. */
+static void GuardBehind(void *block, size_t size)
+{
+    unsigned char *guard = (unsigned char *)block + size;
+    memset(guard, GUARD_BYTE, GUARD_SIZE);
+    EnterCriticalSection(&g_lock);
+    g_guards.push_back(guard);
+    LeaveCriticalSection(&g_lock);
+}
+
 /* Arrays: the header, the length, then zeroed elements at their alignment. */
 static void *NewArray(const char *arrayClass, int length, size_t offset, size_t elementSize)
 {
     if (length < 0)
         return NULL;
-    char *block = (char *)calloc(1, offset + (length ? length : 1) * elementSize);
+    size_t size = offset + length * elementSize;
+    char *block = (char *)calloc(1, size + GUARD_SIZE);
+    GuardBehind(block, size);
     ((JavaObject *)block)->className = InternClassName(arrayClass);
     *(int32_t *)(block + sizeof(void *)) = length;
     return block;
@@ -92,8 +110,9 @@ HString __cdecl makeJavaStringW(const WCHAR *units, int count)
     StringObject *string = (StringObject *)calloc(1, sizeof(StringObject));
     string->className = STRING_CLASS;
     string->length = count;
-    string->units = (WCHAR *)calloc(count + 1, sizeof(WCHAR));
+    string->units = (WCHAR *)calloc(1, (count + 1) * sizeof(WCHAR) + GUARD_SIZE);
     memcpy(string->units, units, count * sizeof(WCHAR));
+    GuardBehind(string->units, (count + 1) * sizeof(WCHAR));
     return (HString)string;
 }
 
@@ -263,4 +282,18 @@ void StandinLastThreadFrames(ThreadEntryFrame **prepared, ThreadEntryFrame **unp
 {
     *prepared = g_preparedFrame;
     *unprepared = g_unpreparedFrame;
+}
+
+int StandinDamagedGuards(void)
+{
+    int damaged = 0;
+    EnterCriticalSection(&g_lock);
+    for (const unsigned char *guard : g_guards)
+        for (int i = 0; i < GUARD_SIZE; i++)
+            if (guard[i] != GUARD_BYTE) {
+                damaged++;
+                break;
+            }
+    LeaveCriticalSection(&g_lock);
+    return damaged;
 }

@@ -45,3 +45,8 @@ STANDIN_API int StandinPreparedThreads(void);
  * succeeded) and to UnprepareThreadForJava. */
 STANDIN_API void StandinLastThreadFrames(ThreadEntryFrame **prepared,
                                          ThreadEntryFrame **unprepared);
+
+/* Objects (arrays, and the units of Strings) whose guard bytes, right
+ * behind their last element, were overwritten: 0 when nothing was written
+ * past any object. */
+STANDIN_API int StandinDamagedGuards(void);
