@@ -46,12 +46,12 @@ inline LauncherResult RunLauncher(const std::string &arguments, const char *dire
     if (!process)
         return result;
     DWORD start = GetTickCount();
-    while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT && GetTickCount() - start < 10000) {
+    while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT && GetTickCount() - start < 30000) {
         if (WaitForTopWindow("#32770", NULL, processId, 0)) {
-            result.box = CloseMessageBox(processId, 3000);
+            result.box = CloseMessageBox(processId, 10000);
             break;
         }
     }
-    result.exitCode = FinishChild(process, 5000, &result.timedOut);
+    result.exitCode = FinishChild(process, 15000, &result.timedOut);
     return result;
 }
