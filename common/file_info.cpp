@@ -70,12 +70,6 @@ static const char *const DRIVE_TYPE_TEXTS[] = {
 static const uint64_t UNIX_EPOCH_TICKS = 116444736000000000ULL;
 static const uint64_t TICKS_PER_SECOND = 10000000ULL;
 
-static int PathTooLong(void)
-{
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return STATUS_SYSTEM_ERROR;
-}
-
 /* path, or the current directory for a null or empty one, into an entry. */
 static int TakePath(const char *path, char *entry)
 {
@@ -83,10 +77,10 @@ static int TakePath(const char *path, char *entry)
         DWORD length = GetCurrentDirectoryA(MAX_PATH, entry);
         if (length == 0)
             return STATUS_SYSTEM_ERROR;
-        return length < MAX_PATH ? STATUS_OK : PathTooLong();
+        return length < MAX_PATH ? STATUS_OK : PathTooLongStatus();
     }
     if (strlen(path) >= MAX_PATH)
-        return PathTooLong();
+        return PathTooLongStatus();
     lstrcpynA(entry, path, MAX_PATH);
     return STATUS_OK;
 }

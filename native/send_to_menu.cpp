@@ -33,12 +33,6 @@ static_assert(sizeof(SHFILEINFOA) == 352, "SHFILEINFOA layout");
 static const char SEND_TO_CLASS[] = "ExpCntSendToClass";
 static const char SEND_TO_TITLE[] = "Send To";
 
-static int PathTooLong(void)
-{
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return STATUS_SYSTEM_ERROR;
-}
-
 static int InsertEntry(HMENU menu, UINT *counter, MENUITEMINFOA *item, char *displayName)
 {
     item->cbSize = MENU_ITEM_INFO_SIZE;
@@ -199,7 +193,7 @@ static int CopyIntoFolder(HWND owner, const char *file, const char *folder)
     size_t fileLength = strlen(file);
     size_t folderLength = strlen(folder);
     if (fileLength > MAX_PATH - 2 || folderLength > MAX_PATH - 2)
-        return PathTooLong();
+        return PathTooLongStatus();
     memcpy(from, file, fileLength + 1);
     from[fileLength + 1] = '\0';
     memcpy(to, folder, folderLength + 1);
@@ -220,7 +214,7 @@ static int StartWithFile(const char *program, const char *file)
     char commandLine[MAX_PATH];
     int length = snprintf(commandLine, sizeof(commandLine), "\"%s\" \"%s\"", program, file);
     if (length < 0 || length >= (int)sizeof(commandLine))
-        return PathTooLong();
+        return PathTooLongStatus();
     return LaunchProgram(commandLine, 0, 0, NULL);
 }
 
