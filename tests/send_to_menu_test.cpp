@@ -7,7 +7,6 @@
  */
 #include <gtest/gtest.h>
 
-#include <malloc.h>
 #include <set>
 #include <string>
 
@@ -15,6 +14,7 @@
 #include "error_record.h"
 #include "gui.h"
 #include "msjava_standin.h"
+#include "resources.h"
 #include "send_to_menu.h"
 #include "shell.h"
 
@@ -212,17 +212,6 @@ static int ShowForFile(void *file)
     return ShowSendToMenu((const char *)file, NULL);
 }
 
-/* Blocks of the C run-time heap in use, where the entries' copies live. */
-static size_t UsedHeapBlocks(void)
-{
-    size_t used = 0;
-    _HEAPINFO info = {};
-    while (_heapwalk(&info) == _HEAPOK)
-        if (info._useflag == _USEDENTRY)
-            used++;
-    return used;
-}
-
 TEST_F(SendToMenu, EntriesCarryTheirTargetsAndEveryCopyIsFreed)
 {
     FillSendTo();
@@ -259,8 +248,9 @@ TEST_F(SendToMenu, EntriesCarryTheirTargetsAndEveryCopyIsFreed)
         return FinishThreadCall(&threadCall, 10000);
     };
     ASSERT_EQ(0, dismissedRun());
-    size_t before = UsedHeapBlocks();
+    /* The entries' copies live in the C run-time's heap. */
+    long before = UsedCrtHeapBlocks();
     for (int i = 0; i < 3; i++)
         ASSERT_EQ(0, dismissedRun());
-    EXPECT_EQ(before, UsedHeapBlocks());
+    EXPECT_EQ(before, UsedCrtHeapBlocks());
 }

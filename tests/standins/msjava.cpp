@@ -2,8 +2,9 @@
  * A stand-in for the Java VM's msjava.dll: the Raw Native Interface calls
  * zorvrni makes, over a small object model.  Every object begins with a
  * pointer to its class name, so arrays have the VM's layout (header,
- * 32-bit length, elements).  Objects are never collected; test runs are
- * short.
+ * 32-bit length, elements).  Every object is registered, so that a test
+ * can collect what it no longer reaches, as the VM would between calls, and
+ * count what is left.
  */
 #define MSJAVA_STANDIN_BUILD
 #include "msjava_standin.h"
@@ -42,8 +43,16 @@ static BOOL g_failPreparation;
 static LONG g_preparedThreads;
 static ThreadEntryFrame *g_preparedFrame;
 static ThreadEntryFrame *g_unpreparedFrame;
-/* Where each object's guard bytes begin, right behind its last element. */
-static std::vector<unsigned char *> g_guards;
+
+/* What a collection must know of an object: what it may reach, how it is
+ * freed, and where its guard bytes begin (right behind its last element). */
+enum ObjectKind { PLAIN_ARRAY, OBJECT_ARRAY, STRING_OBJECT, EXCEPTION_OBJECT };
+struct ObjectRecord {
+    ObjectKind kind;
+    unsigned char *guard;   /* null: no guard */
+    bool marked;
+};
+static std::map<void *, ObjectRecord> g_objects;
 
 enum { GUARD_SIZE = 16, GUARD_BYTE = 0xA5 };
 
@@ -71,12 +80,17 @@ static void SetPending(const StandinException &exception)
 
 /* Guard bytes behind a body of size bytes in block (allocated with room
  * for them), so that a write past the object shows. */
-static void GuardBehind(void *block, size_t size)
+static unsigned char *GuardBehind(void *block, size_t size)
 {
     unsigned char *guard = (unsigned char *)block + size;
     memset(guard, GUARD_BYTE, GUARD_SIZE);
+    return guard;
+}
+
+static void RegisterObject(void *object, ObjectKind kind, unsigned char *guard)
+{
     EnterCriticalSection(&g_lock);
-    g_guards.push_back(guard);
+    g_objects[object] = ObjectRecord{kind, guard, false};
     LeaveCriticalSection(&g_lock);
 }
 
@@ -87,9 +101,11 @@ static void *NewArray(const char *arrayClass, int length, size_t offset, size_t 
         return NULL;
     size_t size = offset + length * elementSize;
     char *block = (char *)calloc(1, size + GUARD_SIZE);
-    GuardBehind(block, size);
     ((JavaObject *)block)->className = InternClassName(arrayClass);
     *(int32_t *)(block + sizeof(void *)) = length;
+    RegisterObject(block, arrayClass[1] == 'L' || arrayClass[1] == '[' ? OBJECT_ARRAY
+                                                                        : PLAIN_ARRAY,
+                   GuardBehind(block, size));
     return block;
 }
 
@@ -112,7 +128,8 @@ HString __cdecl makeJavaStringW(const WCHAR *units, int count)
     string->length = count;
     string->units = (WCHAR *)calloc(1, (count + 1) * sizeof(WCHAR) + GUARD_SIZE);
     memcpy(string->units, units, count * sizeof(WCHAR));
-    GuardBehind(string->units, (count + 1) * sizeof(WCHAR));
+    RegisterObject(string, STRING_OBJECT,
+                   GuardBehind(string->units, (count + 1) * sizeof(WCHAR)));
     return (HString)string;
 }
 
@@ -151,6 +168,7 @@ HObject __cdecl execute_java_constructor(void *, const char *className, void *,
     for (HObject &argument : object->details.arguments)
         argument = va_arg(args, HObject);
     va_end(args);
+    RegisterObject(object, EXCEPTION_OBJECT, NULL);
     return (HObject)object;
 }
 
@@ -288,12 +306,65 @@ int StandinDamagedGuards(void)
 {
     int damaged = 0;
     EnterCriticalSection(&g_lock);
-    for (const unsigned char *guard : g_guards)
-        for (int i = 0; i < GUARD_SIZE; i++)
+    for (const auto &object : g_objects) {
+        const unsigned char *guard = object.second.guard;
+        for (int i = 0; guard && i < GUARD_SIZE; i++)
             if (guard[i] != GUARD_BYTE) {
                 damaged++;
                 break;
             }
+    }
     LeaveCriticalSection(&g_lock);
     return damaged;
+}
+
+/* Marks what object reaches: the elements of object arrays, the arguments
+ * of exceptions.  Anything not registered is no object of ours. */
+static void MarkReachable(HObject root)
+{
+    std::vector<HObject> pending(1, root);
+    while (!pending.empty()) {
+        HObject object = pending.back();
+        pending.pop_back();
+        auto found = g_objects.find(object);
+        if (found == g_objects.end() || found->second.marked)
+            continue;
+        found->second.marked = true;
+        if (found->second.kind == OBJECT_ARRAY) {
+            ArrayOfObject *array = (ArrayOfObject *)object;
+            pending.insert(pending.end(), array->body, array->body + array->length);
+        } else if (found->second.kind == EXCEPTION_OBJECT) {
+            for (HObject argument : ((ExceptionObject *)object)->details.arguments)
+                pending.push_back(argument);
+        }
+    }
+}
+
+static void FreeObject(void *object, ObjectKind kind)
+{
+    if (kind == STRING_OBJECT)
+        free(((StringObject *)object)->units);
+    free(object);
+}
+
+int StandinCollect(const HObject *roots, int count)
+{
+    EnterCriticalSection(&g_lock);
+    for (int i = 0; i < count; i++)
+        MarkReachable(roots[i]);
+    for (const auto &pending : g_pending)
+        for (HObject argument : pending.second.arguments)
+            MarkReachable(argument);
+    for (auto object = g_objects.begin(); object != g_objects.end();) {
+        if (object->second.marked) {
+            object->second.marked = false;
+            ++object;
+        } else {
+            FreeObject(object->first, object->second.kind);
+            object = g_objects.erase(object);
+        }
+    }
+    int live = (int)g_objects.size();
+    LeaveCriticalSection(&g_lock);
+    return live;
 }

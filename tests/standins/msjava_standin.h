@@ -50,3 +50,9 @@ STANDIN_API void StandinLastThreadFrames(ThreadEntryFrame **prepared,
  * behind their last element, were overwritten: 0 when nothing was written
  * past any object. */
 STANDIN_API int StandinDamagedGuards(void);
+
+/* Frees every object that neither one of the count roots nor a pending
+ * exception reaches, as the VM's collector may between two native calls
+ * (native code keeps no reference across calls), and returns how many
+ * objects are left alive. */
+STANDIN_API int StandinCollect(const HObject *roots, int count);
