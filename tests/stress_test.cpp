@@ -23,7 +23,6 @@
  */
 #include <gtest/gtest.h>
 
-#include <stdio.h>
 #include <string.h>
 
 #include <functional>
@@ -107,7 +106,7 @@ struct Variant {
     std::function<bool()> call;
 };
 
-/* The calls shown a window or started a process, each followed by copies
+/* The calls that show a window or start a process, each followed by copies
  * rounds of the refused ones, which cost far less. */
 std::vector<Variant> Mixed(const std::vector<Variant> &shown, const std::vector<Variant> &refused,
                            int copies)
