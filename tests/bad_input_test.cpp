@@ -30,6 +30,7 @@
 
 #include "child.h"
 #include "gui.h"
+#include "java_text.h"
 #include "msjava_standin.h"
 #include "shell.h"
 
@@ -220,15 +221,6 @@ const int LONG_LENGTH = 10000;
 const int WIDE_ROW_LENGTH = 21;
 
 std::string g_workDirectory;
-
-HString JavaText(const std::string &text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), (int)text.size(), &wide[0],
-                                     (int)wide.size());
-    wide.resize(length > 0 ? length : 0);
-    return StandinString(wide.c_str());
-}
 
 HString ValidText(const char *text)
 {

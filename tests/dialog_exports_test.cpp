@@ -18,6 +18,7 @@
 #include "child.h"
 #include "error_record.h"
 #include "gui.h"
+#include "java_text.h"
 #include "msjava_standin.h"
 
 typedef int32_t(__cdecl *MessageBoxFn)(HObject, int32_t, HString, HString, int32_t);
@@ -46,15 +47,6 @@ static std::string Narrow(const std::wstring &text)
                                      (int)narrow.size(), NULL, NULL);
     narrow.resize(length > 0 ? length : 0);
     return narrow;
-}
-
-static HString JavaText(const std::string &text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), (int)text.size(), &wide[0],
-                                     (int)wide.size());
-    wide.resize(length > 0 ? length : 0);
-    return StandinString(wide.c_str());
 }
 
 /* A Java String as ANSI text; "<null>" or "<not a String>" otherwise. */

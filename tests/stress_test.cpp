@@ -32,6 +32,7 @@
 #include "child.h"
 #include "dialog_exports.h"
 #include "file_exports.h"
+#include "java_text.h"
 #include "mapi_mail.h"
 #include "msjava_standin.h"
 #include "resources.h"
@@ -56,17 +57,11 @@ template <typename T> T Export(const char *name)
 /* The export of the library's own declaration, looked up by its name. */
 #define EXPORT_OF(function) Export<decltype(&function)>(#function)
 
-HString Text(const std::string &text)
-{
-    std::wstring wide(text.begin(), text.end());
-    return StandinString(wide.c_str());
-}
-
 ArrayOfString *Texts(const std::vector<std::string> &texts)
 {
     ArrayOfString *array = StandinObjectArray(STRING_CLASS, (int)texts.size());
     for (size_t i = 0; i < texts.size(); i++)
-        array->body[i] = Text(texts[i]);
+        array->body[i] = JavaText(texts[i]);
     return array;
 }
 
@@ -271,7 +266,7 @@ TEST_F(Stress, EveryCountSeesWhatIsLeft)
     EXPECT_LT(before.processHeapBlocks, after.processHeapBlocks);
     /* Each count collects first; an object kept as a root stays. */
     HObject root = (HObject)StandinObjectArray(STRING_CLASS, 1);
-    ((ArrayOfString *)root)->body[0] = Text("held");
+    ((ArrayOfString *)root)->body[0] = JavaText("held");
     EXPECT_EQ(after.vmObjects + 2, StandinCollect(&root, 1));
     EXPECT_EQ(after.vmObjects, StandinCollect(NULL, 0));
     CloseHandle(event);
@@ -293,14 +288,14 @@ TEST_F(Stress, Versions)
         {"compare",
          [=] {
              ArrayOfInt *part = StandinIntArray(1);
-             return compare(NULL, Text("2.1"), Text("2.01.3"), part) == -1 &&
+             return compare(NULL, JavaText("2.1"), JavaText("2.01.3"), part) == -1 &&
                     TakeRaised().empty();
          }},
         {"compare with null texts",
          [=] { return compare(NULL, NULL, NULL, StandinIntArray(1)) == 0 && TakeRaised().empty(); }},
         {"compare into a null array",
          [=] {
-             return compare(NULL, Text("1"), Text("2"), NULL) == 0 &&
+             return compare(NULL, JavaText("1"), JavaText("2"), NULL) == 0 &&
                     TakeRaised() == "java/lang/NullPointerException";
          }},
     });
@@ -313,17 +308,17 @@ TEST_F(Stress, FileInformation)
     auto storageInfo = EXPORT_OF(com_zorv_ZORVNI_Win32GetStorageInfo);
     std::string directory = work.path;
     auto askFile = [=](const char *name, ArrayOfInt *links) {
-        return fileInfo(NULL, Text(directory), Text(name), OutString(), OutString(), OutString(),
+        return fileInfo(NULL, JavaText(directory), JavaText(name), OutString(), OutString(), OutString(),
                         OutString(), StandinLongArray(1), links, OutString(),
                         StandinLongArray(1), OutString(), StandinLongArray(1), OutString(),
                         StandinLongArray(1), OutStrings());
     };
     auto askFileSystem = [=](const char *name) {
-        return fileSystemInfo(NULL, Text(directory), Text(name), OutString(), OutStrings(),
+        return fileSystemInfo(NULL, JavaText(directory), JavaText(name), OutString(), OutStrings(),
                               StandinIntArray(1));
     };
     auto askStorage = [=](HString name, ArrayOfLong *free) {
-        return storageInfo(NULL, Text(directory), name, OutString(), OutString(), OutString(),
+        return storageInfo(NULL, JavaText(directory), name, OutString(), OutString(), OutString(),
                            StandinIntArray(1), free, StandinLongArray(1), StandinLongArray(1));
     };
     std::string tooLong(300, 'n');
@@ -340,10 +335,10 @@ TEST_F(Stress, FileInformation)
         {"file system, name too long",
          [=] { return StatusAnswer(askFileSystem(tooLong.c_str()), true); }},
         {"storage",
-         [=] { return StatusAnswer(askStorage(Text("note.txt"), StandinLongArray(1)), false); }},
+         [=] { return StatusAnswer(askStorage(JavaText("note.txt"), StandinLongArray(1)), false); }},
         {"storage, empty free bytes",
          [=] {
-             return StatusAnswer(askStorage(Text("note.txt"), StandinLongArray(0)), true,
+             return StatusAnswer(askStorage(JavaText("note.txt"), StandinLongArray(0)), true,
                                  "java/lang/ArrayIndexOutOfBoundsException");
          }},
     });
@@ -369,11 +364,11 @@ TEST_F(Stress, TempDirectoryAndEmptyFiles)
              return StatusAnswer(tempDirectory(NULL, OutString()), true);
          }},
         {"empty file, overwritten",
-         [=] { return createEmpty(NULL, Text(made), 1) == 0 && TakeRaised().empty(); }},
+         [=] { return createEmpty(NULL, JavaText(made), 1) == 0 && TakeRaised().empty(); }},
         {"empty file, existing kept",
-         [=] { return createEmpty(NULL, Text(made), 0) == 1 && TakeRaised().empty(); }},
+         [=] { return createEmpty(NULL, JavaText(made), 0) == 1 && TakeRaised().empty(); }},
         {"empty file in a missing directory",
-         [=] { return createEmpty(NULL, Text(unreachable), 1) == 1 && TakeRaised().empty(); }},
+         [=] { return createEmpty(NULL, JavaText(unreachable), 1) == 1 && TakeRaised().empty(); }},
     });
 }
 
@@ -383,7 +378,7 @@ TEST_F(Stress, Mail)
     ScopedEnvironment record("ZORV_MAPI_RECORD", Path("mail.txt").c_str());
     std::string directory = work.path;
     auto send = [=](const std::string &fileName, int32_t toCount) {
-        return sendMail(NULL, Text("Subject"), Text("Note"), 0, Texts({"to@example.com"}),
+        return sendMail(NULL, JavaText("Subject"), JavaText("Note"), 0, Texts({"to@example.com"}),
                         toCount, Texts({"cc@example.com"}), 1, NULL, 0, Texts({"Title"}),
                         Texts({directory}), Texts({fileName}), 1);
     };
@@ -450,20 +445,20 @@ TEST_F(Stress, OpeningDocuments)
      * refusal. */
     std::vector<Variant> starts = {
         {"start and wait",
-         [=] { return shellExecute(NULL, Text(program), Text("open")) == 1 && TakeRaised().empty(); }},
+         [=] { return shellExecute(NULL, JavaText(program), JavaText("open")) == 1 && TakeRaised().empty(); }},
     };
     std::vector<Variant> refusals = {
         {"missing file",
-         [=] { return shellExecute(NULL, Text(missing), NULL) == 0 && TakeRaised() == ZORV_EXCEPTION; }},
+         [=] { return shellExecute(NULL, JavaText(missing), NULL) == 0 && TakeRaised() == ZORV_EXCEPTION; }},
         {"null file", [=] { return shellExecute(NULL, NULL, NULL) == 0 && TakeRaised() == ZORV_EXCEPTION; }},
         {"name too long",
          [=] {
-             return shellExecute(NULL, Text(std::string(300, 'x')), NULL) == 0 &&
+             return shellExecute(NULL, JavaText(std::string(300, 'x')), NULL) == 0 &&
                     TakeRaised() == ZORV_EXCEPTION;
          }},
         {"unknown verb",
          [=] {
-             return shellExecute(NULL, Text(Path("note.txt")), Text("nosuchverb")) == 0 &&
+             return shellExecute(NULL, JavaText(Path("note.txt")), JavaText("nosuchverb")) == 0 &&
                     TakeRaised() == ZORV_EXCEPTION;
          }},
     };
@@ -497,7 +492,7 @@ TEST_F(Stress, MessageBoxCancelled)
         {"box",
          [=] {
              return WithDialog([=] {
-                 return messageBox(NULL, 0, Text("Text"), Text("Caption"), MB_OKCANCEL) ==
+                 return messageBox(NULL, 0, JavaText("Text"), JavaText("Caption"), MB_OKCANCEL) ==
                             IDCANCEL && TakeRaised().empty();
              }, true);
          }},
@@ -519,21 +514,21 @@ TEST_F(Stress, FileChoosersCancelled)
         {"one file",
          [=] {
              return WithDialog([=] {
-                 return emptyString(chooseFile(NULL, Text(path), Text("Texts"), Text("*.txt"), 1,
+                 return emptyString(chooseFile(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1,
                                                0)) && TakeRaised().empty();
              }, true);
          }},
         {"files",
          [=] {
              return WithDialog([=] {
-                 return !chooseFiles(NULL, Text(path), Text("Texts"), Text("*.txt"), 1, 1, 0, 5) &&
+                 return !chooseFiles(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1, 1, 0, 5) &&
                         TakeRaised().empty();
              }, true);
          }},
         {"files copied in",
          [=] {
              return WithDialog([=] {
-                 return !chooseFiles1(NULL, Text(path), Text("Texts"), Text("*.txt"), 1, 1, 1, 5,
+                 return !chooseFiles1(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1, 1, 1, 5,
                                       1) && TakeRaised().empty();
              }, true);
          }},
@@ -542,21 +537,21 @@ TEST_F(Stress, FileChoosersCancelled)
         {"one file, filter without a pattern",
          [=] {
              return WithDialog([=] {
-                 return !chooseFile(NULL, Text(path), Text("Texts"), NULL, 1, 0) &&
+                 return !chooseFile(NULL, JavaText(path), JavaText("Texts"), NULL, 1, 0) &&
                         TakeRaised() == ZORV_EXCEPTION;
              }, false);
          }},
         {"files, none allowed",
          [=] {
              return WithDialog([=] {
-                 return !chooseFiles(NULL, Text(path), Text("Texts"), Text("*.txt"), 1, 1, 0, 0) &&
+                 return !chooseFiles(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1, 1, 0, 0) &&
                         TakeRaised() == ZORV_EXCEPTION;
              }, false);
          }},
         {"files copied in, too many allowed",
          [=] {
              return WithDialog([=] {
-                 return !chooseFiles1(NULL, Text(path), Text("Texts"), Text("*.txt"), 1, 1, 1,
+                 return !chooseFiles1(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1, 1, 1,
                                       1001, 1) && TakeRaised() == ZORV_EXCEPTION;
              }, false);
          }},
@@ -573,7 +568,7 @@ TEST_F(Stress, FolderBrowserCancelled)
         {"browse",
          [=] {
              return WithDialog([=] {
-                 return StatusAnswer(chooseDirectory(NULL, Text(path), Text("Pick"), 0,
+                 return StatusAnswer(chooseDirectory(NULL, JavaText(path), JavaText("Pick"), 0,
                                                      OutString(), StandinIntArray(1)), false);
              }, true);
          }},
@@ -582,7 +577,7 @@ TEST_F(Stress, FolderBrowserCancelled)
         {"browse, null flag",
          [=] {
              return WithDialog([=] {
-                 return StatusAnswer(chooseDirectory(NULL, Text(path), Text("Pick"), 0,
+                 return StatusAnswer(chooseDirectory(NULL, JavaText(path), JavaText("Pick"), 0,
                                                      OutString(), NULL), true,
                                      "java/lang/NullPointerException");
              }, false);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "java_text.h"
 #include "msjava_standin.h"
 
 /* The loaded zorvrni.dll and the directory it lies in (no separator at the
@@ -25,8 +26,7 @@ template <typename T> T Export(const char *name)
 /* The export of the library's own declaration, looked up by its name. */
 #define EXPORT_OF(function) Export<decltype(&function)>(#function)
 
-/* A Java String of an ANSI text, and a Java array of such Strings. */
-HString JavaString(const std::string &text);
+/* A Java array of Strings of ANSI texts. */
 ArrayOfString *JavaStrings(const std::vector<std::string> &texts);
 ArrayOfString *OutString(void);   /* String[1], element null */
 

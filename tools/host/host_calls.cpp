@@ -48,7 +48,7 @@ void ShowVersions(void)
         ArrayOfInt *partIndex = StandinIntArray(1);
         Call("NICompareVersions(" + Quoted(pair[0]) + ", " + Quoted(pair[1]) + ", partIndex)");
         int32_t result = EXPORT_OF(com_zorv_ZORVNI_NICompareVersions)(
-            NULL, JavaString(pair[0]), JavaString(pair[1]), partIndex);
+            NULL, JavaText(pair[0]), JavaText(pair[1]), partIndex);
         Answer("returns", Returned(std::to_string(result)));
         Answer("partIndex", ShowInts(partIndex));
     }
@@ -72,7 +72,7 @@ static std::string CallFileInfo(const std::string &directory, const std::string 
          "shortPath, reserved, typeName, size, links, created, createdSeconds, accessed, " +
          "accessedSeconds, written, writtenSeconds, attributes)");
     int32_t result = EXPORT_OF(com_zorv_ZORVNI_Win32GetFileInfo)(
-        NULL, JavaString(directory), JavaString(name), o->fullPath, o->shortPath, o->reserved,
+        NULL, JavaText(directory), JavaText(name), o->fullPath, o->shortPath, o->reserved,
         o->typeName, o->size, o->links, o->created, o->createdSeconds, o->accessed,
         o->accessedSeconds, o->written, o->writtenSeconds, o->attributes);
     return Returned(std::to_string(result));
@@ -102,7 +102,7 @@ static void ShowFileSystem(const std::string &directory)
     Call("Win32GetFileSystemInfo(" + Quoted(directory) + ", \"\", name, features, " +
          "maxComponent)");
     int32_t result = EXPORT_OF(com_zorv_ZORVNI_Win32GetFileSystemInfo)(
-        NULL, JavaString(directory), JavaString(""), name, features, component);
+        NULL, JavaText(directory), JavaText(""), name, features, component);
     Answer("returns", Returned(std::to_string(result)));
     Answer("name", Show(name));
     Answer("maxComponent", ShowInts(component));
@@ -120,7 +120,7 @@ static void ShowStorage(const std::string &directory)
     Call("Win32GetStorageInfo(" + Quoted(directory) + ", \"\", label, serial, type, " +
          "spaceKnown, free, total, available)");
     int32_t result = EXPORT_OF(com_zorv_ZORVNI_Win32GetStorageInfo)(
-        NULL, JavaString(directory), JavaString(""), label, serial, type, known, free, total,
+        NULL, JavaText(directory), JavaText(""), label, serial, type, known, free, total,
         available);
     Answer("returns", Returned(std::to_string(result)));
     Answer("label", Show(label));
@@ -172,7 +172,7 @@ void ShowTempDirectoryAndEmptyFile(void)
             WriteTextFile(path, step.before);
         Call("NICreateEmptyFile(" + Quoted(path) + ", " + std::to_string(step.overwrite) +
              ")" + (step.before ? "   (the file holds " + SizeOnDisk(path) + ")" : ""));
-        result = create(NULL, JavaString(path), step.overwrite);
+        result = create(NULL, JavaText(path), step.overwrite);
         Answer("returns", Returned(std::to_string(result)) + ", " + SizeOnDisk(path));
     }
 }
@@ -210,7 +210,7 @@ void ShowMail(void)
          "{\"anna@example.com\"}, 1, {\"ben@example.com\"}, 1, {}, 0, {\"Report\"}, {" +
          Quoted(dir.path) + "}, {\"report.txt\"}, 1)");
     int32_t result = EXPORT_OF(com_zorv_ZORVNI_NIWin32MAPISendMail)(
-        NULL, JavaString("Quarterly report"), JavaString("Please find the report attached."), 1,
+        NULL, JavaText("Quarterly report"), JavaText("Please find the report attached."), 1,
         JavaStrings({"anna@example.com"}), 1, JavaStrings({"ben@example.com"}), 1,
         JavaStrings({}), 0, JavaStrings({"Report"}), JavaStrings({dir.path}),
         JavaStrings({"report.txt"}), 1);
@@ -283,7 +283,7 @@ void ShowOpenDocument(void)
     Call("NIWin32ShellExecuteEx(" + Quoted(document) + ", \"\")");
     DWORD start = GetTickCount();
     int32_t result = EXPORT_OF(com_zorv_ZORVNI_NIWin32ShellExecuteEx)(
-        NULL, JavaString(document), JavaString(""));
+        NULL, JavaText(document), JavaText(""));
     Answer("returns", Returned(std::to_string(result)) + " after " +
                           std::to_string(GetTickCount() - start) +
                           " ms (the program ran 1500 ms)");

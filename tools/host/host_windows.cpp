@@ -42,7 +42,7 @@ void ShowMessageBox(void)
     RunWhileDriving(
         [&] {
             answer = EXPORT_OF(com_zorv_ZORVNI_NIMessageBox)(
-                NULL, 0, JavaString("Check the changed document in?"), JavaString("Vantrel"),
+                NULL, 0, JavaText("Check the changed document in?"), JavaText("Vantrel"),
                 MB_YESNO | MB_ICONQUESTION);
         },
         [] {
@@ -78,7 +78,7 @@ void ShowFileChoosers(void)
     RunWhileDriving(
         [&] {
             chosen = EXPORT_OF(com_zorv_ZORVNI_NIChooseFile)(
-                NULL, JavaString(dir.path), JavaString("Text"), JavaString("*.txt"), 1, 0);
+                NULL, JavaText(dir.path), JavaText("Text"), JavaText("*.txt"), 1, 0);
         },
         [] { AnswerFileDialog("choose_file", "minutes.txt"); }, WINDOW_WAIT_MS, &exception);
     Answer("returns", Outcome(Show(chosen), exception));
@@ -87,7 +87,7 @@ void ShowFileChoosers(void)
     RunWhileDriving(
         [&] {
             chosen = EXPORT_OF(com_zorv_ZORVNI_NIChooseFiles)(
-                NULL, JavaString(dir.path), JavaString("Text"), JavaString("*.txt"), 1, 3, 1,
+                NULL, JavaText(dir.path), JavaText("Text"), JavaText("*.txt"), 1, 3, 1,
                 10);
         },
         [] { AnswerFileDialog("choose_files", "\"agenda.txt\" \"budget.txt\""); },
@@ -133,7 +133,7 @@ void ShowFolderBrowser(void)
         RunWhileDriving(
             [&] {
                 result = EXPORT_OF(com_zorv_ZORVNI_NIChooseDir)(
-                    NULL, JavaString(folder), JavaString("Choose the project folder"),
+                    NULL, JavaText(folder), JavaText("Choose the project folder"),
                     BIF_STATUSTEXT, chosen, flag);
             },
             [&] { answered = AnswerFolderBrowser(); }, WINDOW_WAIT_MS, &exception);
@@ -162,7 +162,7 @@ void ShowContextMenu(void)
     RunWhileDriving(
         [&] {
             result = EXPORT_OF(com_zorv_ZORVNI_NIWinShOpenContextMenu)(
-                NULL, JavaString(dir.path), JavaString("notes.txt"));
+                NULL, JavaText(dir.path), JavaText("notes.txt"));
         },
         [] {
             HWND menu = WaitForMenuWindow(WINDOW_WAIT_MS);
@@ -215,7 +215,7 @@ void ShowSendToMenu(void)
     RunWhileDriving(
         [&] {
             result = EXPORT_OF(com_zorv_ZORVNI_NIWinShOpenSendToMenu)(
-                NULL, JavaString(dir.path), JavaString("report.txt"));
+                NULL, JavaText(dir.path), JavaText("report.txt"));
         },
         [&] { ChooseFromMenu(entry); }, WINDOW_WAIT_MS, NULL);
     Answer("returns", std::to_string(result));

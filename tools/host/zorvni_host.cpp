@@ -14,6 +14,7 @@
 #include "child.h"
 #include "error_record.h"
 #include "gui.h"
+#include "java_text.h"
 #include "window_shot.h"
 
 HMODULE g_library;
@@ -22,20 +23,11 @@ std::string g_screenshotDirectory;
 /* Calls still blocked in a window nobody could answer. */
 static int g_stuckCalls;
 
-HString JavaString(const std::string &text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), (int)text.size(), &wide[0],
-                                     (int)wide.size());
-    wide.resize(length > 0 ? length : 0);
-    return StandinString(wide.c_str());
-}
-
 ArrayOfString *JavaStrings(const std::vector<std::string> &texts)
 {
     ArrayOfString *array = StandinObjectArray("java/lang/String", (int)texts.size());
     for (size_t i = 0; i < texts.size(); i++)
-        array->body[i] = JavaString(texts[i]);
+        array->body[i] = JavaText(texts[i]);
     return array;
 }
 
