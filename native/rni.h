@@ -12,6 +12,7 @@
 #pragma once
 
 #include <windows.h>
+#include <stddef.h>
 #include <stdint.h>
 
 struct JavaObject;
@@ -38,6 +39,15 @@ struct ArrayOfObject {
 };
 typedef ArrayOfObject ArrayOfString;   /* String[]: elements are HString */
 typedef ArrayOfObject ArrayOfArray;    /* String[][]: elements are String[] */
+
+#ifndef _WIN64
+/* The 32-bit VM's layout: a 4-byte header, the length, and every element
+ * kind from byte 8 (a long is 8-aligned, and 8 it already is). */
+static_assert(offsetof(ArrayOfInt, length) == 4 && offsetof(ArrayOfInt, body) == 8,
+              "int[] layout of the 32-bit VM");
+static_assert(offsetof(ArrayOfLong, body) == 8, "long[] layout of the 32-bit VM");
+static_assert(offsetof(ArrayOfObject, body) == 8, "Object[] layout of the 32-bit VM");
+#endif
 
 enum { T_CLASS = 2 };
 

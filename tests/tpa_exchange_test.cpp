@@ -311,6 +311,42 @@ TEST(RunMsJVM, RunsMainOnceInsideAPreparedThread)
     FreeLibrary(library);
 }
 
+#if defined(__i386__)
+/* Calls a one-argument __stdcall entry as a 32-bit caller does, and measures
+ * the stack pointer around the call itself: the callee must pop its
+ * argument.  A compiler's own call would hide an imbalance behind its frame
+ * pointer. */
+static int32_t CallMeasuringStack(RunFn run, const char *argument, int32_t *drift)
+{
+    int32_t result, moved;
+    __asm__ volatile("movl %%esp, %%esi\n\t"
+                     "pushl %[argument]\n\t"
+                     "call *%[run]\n\t"
+                     "movl %%esp, %%ecx\n\t"
+                     "subl %%esi, %%ecx\n\t"
+                     "movl %%esi, %%esp"
+                     : "=a"(result), "=c"(moved)
+                     : [run] "r"(run), [argument] "r"(argument)
+                     : "esi", "edx", "memory", "cc");
+    *drift = moved;
+    return result;
+}
+
+TEST(RunMsJVM, AStdcallCallerFindsItsStackBalanced)
+{
+    HMODULE library = NULL;
+    RunFn run = LoadRun(&library);
+    ASSERT_TRUE(run != NULL) << "_RNIRunMsJVM@4 is exported under its decorated name";
+    StandinRegisterClass("com/zorv/Sample", SampleMain);
+    int runsBefore = g_mainRuns;
+    int32_t drift = -1;
+    EXPECT_EQ(0, CallMeasuringStack(run, "com/zorv/Sample", &drift));
+    EXPECT_EQ(0, drift) << "bytes left on the stack by the call";
+    EXPECT_EQ(runsBefore + 1, g_mainRuns);
+    FreeLibrary(library);
+}
+#endif
+
 /* In the child: the failing run, which must not come back. */
 static void RunAsChild(const char *kind)
 {

@@ -8,19 +8,30 @@
 # program loads zorvrni.dll with the stand-in Java VM, calls every export
 # group as the VM would and prints what the Java side receives; it opens
 # the dialogs and menus on the bench's display, answers them as a user
-# would and saves a screenshot of each under build/x64/screenshots/.
+# would and saves a screenshot of each under build/<target>/screenshots/.
+# It shows the shipping 32-bit build wherever this machine runs 32-bit
+# code, and the 64-bit build elsewhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
-cmake --preset x64 >/dev/null
-cmake --build --preset x64 -j"$(nproc)" >/dev/null
+if tools/x86-runs.sh; then
+    target=x86
+    echo "Showing the x86 build, the one that ships."
+else
+    target=x64
+    echo "Showing the x64 build: this machine cannot run the 32-bit one."
+fi
+cmake --preset $target >/dev/null
+cmake --build --preset $target -j"$(nproc)" >/dev/null
 
-build=$PWD/build/x64
+build=$PWD/build/$target
 bench=$build/bench
 sample=$build/sample
-tests/bench/start.sh "$bench" >/dev/null
-trap 'wine reg delete "HKCU\Software\VantrelSample" /f >/dev/null 2>&1; tests/bench/stop.sh "$bench"' EXIT
+tests/bench/start.sh "$bench" $target >/dev/null
 export WINEPREFIX=$bench/prefix WINEDEBUG=-all DISPLAY=":$(cat "$bench/display")"
+export WINELOADER=$(cat "$bench/loader")
+wine() { "$WINELOADER" "$@"; }
+trap 'wine reg delete "HKCU\Software\VantrelSample" /f >/dev/null 2>&1; tests/bench/stop.sh "$bench"' EXIT
 
 rm -rf "$sample" && mkdir -p "$sample/App 2"
 cp "$build/tests/recorder.exe" "$sample/App 2/sample.exe"

@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages the build and the tests need are present.
-# As root it installs what is missing; otherwise it prints the line to run.
+# As root it installs what is missing; otherwise it prints the lines to run.
+# Where this machine executes 32-bit code, that includes Wine's 32-bit
+# half (wine32:i386, beside wine64), so that the shipping x86 build is
+# tested too; where it does not, it says so in one line.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb googletest)
+add_i386=no
+if tools/x86-runs.sh; then
+    packages+=(wine32:i386)
+    dpkg --print-foreign-architectures | grep -qx i386 || add_i386=yes
+else
+    echo "This machine cannot run 32-bit code: the x86 tests are skipped, x64 is tested."
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -16,10 +27,15 @@ done
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "Missing packages. Run as root:" >&2
+    [ $add_i386 = yes ] && echo "  dpkg --add-architecture i386" >&2
     echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
     exit 1
 fi
-echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+if [ $add_i386 = yes ]; then
+    echo "Adding the i386 architecture for wine32"
+    dpkg --add-architecture i386
+fi
+echo "Installing: ${missing[*]}"
 apt-get update -qq
 apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -1,11 +1,20 @@
 #!/bin/sh
 # Starts the test bench for one build tree: a private Wine prefix (created
-# once and reused), an Xvfb display and a persistent wineserver.
-#   start.sh BENCH_DIR
+# once and reused), an Xvfb display and a persistent wineserver.  Both
+# targets get a 64-bit prefix; with wine32 installed it runs 32-bit
+# programs too (WoW64).  The loader for the target's programs is written
+# to BENCH_DIR/loader for wine-run.sh.
+#   start.sh BENCH_DIR x64|x86
 set -eu
 bench=$1
+target=${2:-x64}
+. "$(dirname "$0")/loader.sh"
 mkdir -p "$bench"
-export WINEPREFIX="$bench/prefix" WINEDEBUG=-all
+export WINEPREFIX="$bench/prefix" WINEDEBUG=-all WINEARCH=win64
+wine64=$(bench_loader x64)
+loader=$(bench_loader "$target") || { echo "no Wine loader for $target" >&2; exit 1; }
+echo "$loader" >"$bench/loader"
+export WINELOADER=$wine64
 # Keep wineboot from offering Mono and Gecko, and Wine away from ~/.wine.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -35,14 +44,15 @@ done
 export DISPLAY=":$(cat "$bench/display")"
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i </dev/null >"$bench/wineboot.log" 2>&1 ||
+    "$wine64" wineboot -i </dev/null >"$bench/wineboot.log" 2>&1 ||
         { echo "wineboot failed:" >&2; cat "$bench/wineboot.log" >&2; exit 1; }
     # Without a window manager, unmanaged windows close about 2 s faster.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         </dev/null >>"$bench/wineboot.log" 2>&1
     # Let the server wineboot started go, so that ours can be persistent.
     wineserver -w
 fi
 wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+# A first program of the target's own kind loads its side of the prefix.
+WINELOADER=$loader "$loader" cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 echo "bench ready on $DISPLAY"

@@ -8,4 +8,6 @@ if [ ! -s "$bench/display" ]; then
     exit 1
 fi
 export DISPLAY=":$(cat "$bench/display")"
-exec wine "$@"
+WINELOADER=$(cat "$bench/loader")
+export WINELOADER
+exec "$WINELOADER" "$@"
