@@ -15,8 +15,10 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "child.h"
 #include "error_record.h"
@@ -56,6 +58,23 @@ std::string NameOnDisk(const std::string &path)
         return ABSENT;
     FindClose(find);
     return entry.cFileName;
+}
+
+/* The names in a directory, as on disk, in the order found. */
+std::vector<std::string> NamesIn(const std::string &directory)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(entry.cFileName, ".") != 0 && strcmp(entry.cFileName, "..") != 0)
+            names.push_back(entry.cFileName);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class FileWrappers : public ::testing::Test {
@@ -252,7 +271,30 @@ TEST_F(FileWrappers, MovesWithAndWithoutOverwrite)
         if (strcmp(c.sourceAfter, ABSENT) != 0) {
             EXPECT_EQ("a.txt", NameOnDisk(source));
         }
+        for (const std::string &name : NamesIn(base))
+            EXPECT_TRUE(name == NameOnDisk(source) || name == NameOnDisk(target)) << name;
     }
+}
+
+/* The source is held open without sharing its deletion, so the rename
+ * fails after the target was set aside: the target must come back, as it
+ * was, and nothing else may be left. */
+TEST_F(FileWrappers, AFailedMoveOntoAnExistingTargetKeepsBothFiles)
+{
+    std::string source = dir / "a.txt", target = dir / "b.txt";
+    Prepare(source, "source");
+    Prepare(target, "target", true);
+    HANDLE held = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    errno = ERRNO_BEFORE;
+    EXPECT_EQ(STATUS_APP_ERROR, CrtMoveFile(target.c_str(), source.c_str(), 1));
+    EXPECT_EQ(0, errno);
+    CloseHandle(held);
+    EXPECT_EQ("source", FileContent(source));
+    EXPECT_EQ("target", FileContent(target));
+    EXPECT_TRUE(IsReadOnly(target));
+    EXPECT_EQ(std::vector<std::string>({"a.txt", "b.txt"}), NamesIn(dir.path));
 }
 
 /* Bytes that a text-mode copy would change: NUL, lone CR and LF, Ctrl-Z. */
