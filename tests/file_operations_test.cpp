@@ -25,6 +25,27 @@
 #include "file_operations.h"
 #include "stream_copy.h"
 
+/* A stand-in for the runtime's fread in this program, so that a read can
+ * fail part way through a copy: it reads as the runtime does, and once
+ * armed it lets that many reads pass and fails the next one, with a short
+ * count and no end of file, as a read error does. */
+static int g_readsBeforeFailure = -1;   /* -1: none fails */
+
+extern "C" size_t __cdecl fread(void *buffer, size_t size, size_t count, FILE *stream)
+{
+    typedef size_t(__cdecl * ReadFn)(void *, size_t, size_t, FILE *);
+    static const ReadFn runtime =
+        (ReadFn)(void *)GetProcAddress(GetModuleHandleA("msvcrt.dll"), "fread");
+    if (g_readsBeforeFailure == 0) {
+        g_readsBeforeFailure = -1;
+        errno = EIO;
+        return 0;
+    }
+    if (g_readsBeforeFailure > 0)
+        g_readsBeforeFailure--;
+    return runtime(buffer, size, count, stream);
+}
+
 namespace {
 
 const char ABSENT[] = "<absent>";
@@ -397,6 +418,24 @@ TEST_F(FileWrappers, StreamCopyTargetsAreWholeAndWritable)
                                                      (base + "\\a.bin").c_str(), NULL, 1));
     EXPECT_EQ(0, errno);
     EXPECT_NE(0u, GetFileAttributesA((base + "\\b.bin").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+/* The copy made its target itself: a read that fails after the first of
+ * four blocks must not leave that block behind under the target's name. */
+TEST_F(FileWrappers, AStreamCopyThatFailsPartWayLeavesNoTarget)
+{
+    std::string source = dir / "a.bin", target = dir / "b.bin";
+    const std::string bytes = SourceBytes(3 * 10240 + 17);
+    Prepare(source, bytes);
+    g_readsBeforeFailure = 1;
+    errno = ERRNO_BEFORE;
+    EXPECT_EQ(STATUS_APP_ERROR, CrtCopyFileByStreams(target.c_str(), source.c_str(), NULL, 0));
+    EXPECT_EQ(-1, g_readsBeforeFailure) << "the failing read never came";
+    EXPECT_EQ(0, errno);
+    std::string left = FileContent(target);
+    EXPECT_TRUE(left == ABSENT) << left.size() << " bytes left";
+    EXPECT_TRUE(FileContent(source) == bytes);
+    EXPECT_EQ(std::vector<std::string>({"a.bin"}), NamesIn(dir.path));
 }
 
 TEST_F(FileWrappers, ReportedFailuresLeaveTheErrorRecordAlone)
