@@ -82,8 +82,9 @@ static int MapiResultStatus(ULONG result)
  * process: the client may still run from it after a mail, and a handle
  * merely found loaded would belong to another component, which may free it
  * while we call into it.  Guarded, so that two first mails on two threads
- * take one reference between them; Windows 95 has InterlockedExchange but
- * no way to set up a critical section before the first call. */
+ * take one reference between them: a spin on InterlockedExchange needs no
+ * set-up, where a critical section would need one at load, and the library
+ * does no work when it is loaded. */
 static HMODULE g_mapi;
 static LONG g_mapiLoading;
 
