@@ -7,6 +7,7 @@
 
 #include "error_record.h"
 #include "location.h"
+#include "paths.h"
 #include "strings.h"
 
 #include <errno.h>
@@ -18,6 +19,8 @@
 #include <sys/types.h>
 
 enum { TMPNAM_ATTEMPTS = 32767 };
+/* GetTempFileNameA forms names from the low 16 bits of its number. */
+enum { ASIDE_NUMBERS = 0xFFFF };
 
 static const char RUNTIME_FAILED[] = "E-3056-COMM-ERR_RETURNED";
 
@@ -129,6 +132,48 @@ static int NameSameFile(const char *first, const char *second)
            one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
 }
 
+/* Renames an existing target file to a free name in its own directory,
+ * into aside (MAX_PATH bytes), so that it can be put back when the source
+ * cannot take its place.  aside stays empty when there is no file there: a
+ * directory in its place is no file to replace, and the rename that
+ * follows fails on it. */
+static int SetTargetAside(const char *target, char *aside)
+{
+    aside[0] = '\0';
+    DWORD attributes = GetFileAttributesA(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return STATUS_OK;
+    char directory[MAX_PATH];
+    if (SplitFullPath(target, NULL, directory, NULL, NULL, NULL, NULL, NULL) != STATUS_OK) {
+        errno = ENAMETOOLONG;
+        return ReportRuntimeFailure("rename", target);
+    }
+    /* A given number only forms the name (an 8.3 one); nothing is created. */
+    for (UINT number = 1; number <= ASIDE_NUMBERS; number++) {
+        if (GetTempFileNameA(directory, "zmv", number, aside) == 0) {
+            errno = ENAMETOOLONG;
+            break;
+        }
+        if (rename(target, aside) == 0)
+            return STATUS_OK;
+        if (errno != EEXIST)
+            break;
+    }
+    aside[0] = '\0';
+    return ReportRuntimeFailure("rename", target);
+}
+
+/* After a failed move: the set-aside target back under its name. */
+static void PutTargetBack(const char *aside, const char *target)
+{
+    if (aside[0] && rename(aside, target) != 0)
+        ReportRuntimeFailure("rename", aside);
+}
+
+/* Without MoveFileEx (Windows 95) a rename cannot replace its target, and
+ * a target removed first is lost when the rename then fails (source
+ * locked, directory read-only, another volume).  So the target is only set
+ * aside, and removed once the source has its name. */
 int CrtMoveFile(const char *target, const char *source, int overwrite)
 {
     if (!target || !source)
@@ -141,11 +186,16 @@ int CrtMoveFile(const char *target, const char *source, int overwrite)
     }
     if (status != STATUS_OK || NameSameFile(source, target))
         return status;
+    char aside[MAX_PATH] = "";
     if (overwrite == 1)
-        status = CrtRemove(target);
-    if (status == STATUS_OK && rename(source, target) != 0)
-        status = ResetErrno(ReportRuntimeFailure("rename", source));
-    return status;
+        status = SetTargetAside(target, aside);
+    if (status == STATUS_OK && rename(source, target) != 0) {
+        status = ReportRuntimeFailure("rename", source);
+        PutTargetBack(aside, target);
+    } else if (status == STATUS_OK && aside[0]) {
+        status = CrtRemove(aside);
+    }
+    return ResetErrno(status);
 }
 
 int CheckCopyTarget(const char *target, const char *source, int overwrite, int *copyNeeded)

@@ -37,9 +37,13 @@ int CrtStat(const char *path, unsigned short *mode);
 int CrtChmod(const char *path, const int *permission);
 /* Clears read-only first; a missing file is STATUS_OK.  errno reset. */
 int CrtRemove(const char *path);
-/* Renames source to target, removing target first when overwrite is 1.
- * Names of one file (equal but for case, or spelled another way): nothing
- * is done.  errno reset. */
+/* Renames source to target.  With overwrite 1 a target file is replaced:
+ * it is renamed aside in its own directory first and removed once the
+ * source has its name, or put back when the rename fails, so that a failed
+ * move leaves both files as they were (a set-aside file that cannot be
+ * removed after the move is reported and stays).  Names of one file
+ * (equal but for case, or spelled another way): nothing is done.  errno
+ * reset. */
 int CrtMoveFile(const char *target, const char *source, int overwrite);
 /* CopyFileA, refusing a present target unless overwrite is set; names of
  * one file: nothing is done.  permission is accepted for the

@@ -9,6 +9,7 @@
 #include "alloc.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 /* A null String handle is taken as an empty String: the conversions then
  * fail the same way instead of reading through null. */
@@ -68,9 +69,11 @@ int JavaStringToBuffer(HString string, char *buffer, int size)
     int written = size > 1 ? WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length,
                                                  buffer, size - 1, NULL, NULL)
                            : 0;
+    /* A refused text leaves its converted start behind the terminator, where
+     * whoever reads the buffer next (the TPA component) would find it. */
     if (written == 0) {
         if (size > 0)
-            buffer[0] = '\0';
+            memset(buffer, 0, (size_t)size);
         return ConversionFailed();
     }
     buffer[written] = '\0';

@@ -27,7 +27,8 @@ int JavaStringToAnsi(HString string, char **text);
  * each null or allocated. */
 int JavaStringsToAnsi(HString first, HString second, char **firstText, char **secondText);
 /* Converts into a zero-filled buffer of size bytes and always leaves it
- * NUL-terminated; a text that does not fit fails and leaves it empty. */
+ * NUL-terminated; an empty text, or one that does not fit with its
+ * terminator, fails and leaves all size bytes zero. */
 int JavaStringToBuffer(HString string, char *buffer, int size);
 /* Makes the exception for status pending in the current thread: the
  * com/zorv/ZORVException built from the error text of status, or

@@ -77,15 +77,35 @@ static int MapiResultStatus(ULONG result)
     return AppFailure("Unknown MAPI error", 0);
 }
 
-/* The module stays loaded: the mail client may still run from it.  It is
- * loaded once, not once per mail, so that its reference count stays put. */
+/* The module the mail client runs from, with a reference of our own that
+ * is taken by the first mail that loads it and kept for the life of the
+ * process: the client may still run from it after a mail, and a handle
+ * merely found loaded would belong to another component, which may free it
+ * while we call into it.  Guarded, so that two first mails on two threads
+ * take one reference between them: a spin on InterlockedExchange needs no
+ * set-up, where a critical section would need one at load, and the library
+ * does no work when it is loaded. */
+static HMODULE g_mapi;
+static LONG g_mapiLoading;
+
+/* The held module, loaded now when no mail has loaded it yet; null when it
+ * cannot be loaded (a later mail tries again). */
+static HMODULE HeldMapi(void)
+{
+    while (InterlockedExchange(&g_mapiLoading, 1) != 0)
+        Sleep(1);
+    if (!g_mapi)
+        g_mapi = LoadLibraryA(MAPI_LIBRARY);
+    HMODULE mapi = g_mapi;
+    InterlockedExchange(&g_mapiLoading, 0);
+    return mapi;
+}
+
 static int BindSendMail(MapiSendMailFn *send)
 {
     if (!IsMapiInstalled())
         return AppFailure("MAPI is not installed on the computer", 0);
-    HMODULE mapi = GetModuleHandleA(MAPI_LIBRARY);
-    if (!mapi)
-        mapi = LoadLibraryA(MAPI_LIBRARY);
+    HMODULE mapi = HeldMapi();
     if (!mapi)
         return AppFailure("Cannot load library %s", 1, MAPI_LIBRARY);
     *send = (MapiSendMailFn)(void *)GetProcAddress(mapi, MAPI_SEND_MAIL);

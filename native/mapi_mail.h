@@ -19,8 +19,9 @@ struct MailList {
 };
 
 /* Hands the message to MAPISendMail of Mapi32.dll with the compose dialog.
- * The module is loaded by the first mail and kept loaded, with one
- * reference.  Texts may be null; the recipients go To, then Cc, then Bcc;
+ * The module is loaded by the first mail that can load it and kept
+ * loaded for the life of the process, with one reference of its own that
+ * no other component's load or free disturbs.  Texts may be null; the recipients go To, then Cc, then Bcc;
  * attachment i is directories[i] joined with fileNames[i] and shown as
  * titles[i] when titles and that entry exist, else under its file name.
  * Attachments need directories and fileNames and a count above 0.

@@ -26,8 +26,9 @@ static int Failed(const char *routine, const char *path)
 }
 
 /* Without overwrite the target must not exist when it is created, and it
- * is opened for reading and writing so that the stream can be written. */
-static int OpenTarget(const char *target, int overwrite, FILE **stream)
+ * is opened for reading and writing so that the stream can be written.
+ * *created tells that the file is this copy's own: made here, exclusively. */
+static int OpenTarget(const char *target, int overwrite, FILE **stream, bool *created)
 {
     if (overwrite) {
         *stream = fopen(target, "wb");
@@ -37,6 +38,7 @@ static int OpenTarget(const char *target, int overwrite, FILE **stream)
                            _S_IREAD | _S_IWRITE);
     if (descriptor == -1)
         return Failed("open", target);
+    *created = true;
     *stream = _fdopen(descriptor, "wb");
     if (*stream)
         return STATUS_OK;
@@ -81,15 +83,19 @@ int CrtCopyFileByStreams(const char *target, const char *source, const int *perm
         return status;
     FILE *from = fopen(source, "rb");
     FILE *to = NULL;
+    bool created = false;
     if (!from)
         status = Failed("fopen", source);
     if (status == STATUS_OK)
-        status = OpenTarget(target, overwrite, &to);
+        status = OpenTarget(target, overwrite, &to, &created);
     if (status == STATUS_OK)
         status = CopyBlocks(from, to, source, target);
     status = CloseStream(from, source, status);
     status = CloseStream(to, target, status);
     if (status == STATUS_OK)
         status = CrtChmod(target, permission);
+    /* A file of part of the source must not pass for the copy. */
+    if (status != STATUS_OK && created)
+        CrtRemove(target);
     return status;
 }

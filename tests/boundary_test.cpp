@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <string.h>
 #include <string>
 
 #include "boundary.h"
@@ -59,24 +60,39 @@ TEST(JavaStringToAnsi, ConvertsAndRefusesEmptyAndNull)
     }
 }
 
-TEST(JavaStringToBuffer, AlwaysLeavesATerminatedText)
+static bool AllZero(const char *bytes, size_t size)
 {
-    char buffer[8];
-    memset(buffer, 0, sizeof(buffer));
-    EXPECT_EQ(STATUS_OK, JavaStringToBuffer(StandinString(L"1234567"), buffer, sizeof(buffer)));
-    EXPECT_STREQ("1234567", buffer);
+    for (size_t i = 0; i < size; i++)
+        if (bytes[i] != 0)
+            return false;
+    return true;
+}
 
-    /* Eight characters leave no room for the terminator in eight bytes. */
-    memset(buffer, 'x', sizeof(buffer));
-    EXPECT_EQ(STATUS_APP_ERROR, JavaStringToBuffer(StandinString(L"12345678"), buffer,
-                                                   sizeof(buffer)));
-    EXPECT_STREQ("", buffer);
-    EXPECT_STREQ("Conversion failed", GetErrorText(STATUS_APP_ERROR)->format);
-
+/* A path entry: 259 characters and the terminator fit.  A refused text
+ * leaves no converted byte behind, wherever it stopped (the buffer is
+ * marked first to show every byte written). */
+TEST(JavaStringToBuffer, AlwaysLeavesATerminatedTextAndNothingOfARefusedOne)
+{
+    char buffer[MAX_PATH];
     memset(buffer, 0, sizeof(buffer));
-    EXPECT_EQ(STATUS_APP_ERROR, JavaStringToBuffer(StandinString(L""), buffer, sizeof(buffer)));
+    std::wstring fits(MAX_PATH - 1, L'p');
+    EXPECT_EQ(STATUS_OK, JavaStringToBuffer(StandinString(fits.c_str()), buffer,
+                                            sizeof(buffer)));
+    EXPECT_EQ(std::string(MAX_PATH - 1, 'p'), buffer);
+
+    const std::wstring refused[] = {std::wstring(MAX_PATH, L'p'), std::wstring(5000, L'p'),
+                                    L""};
+    for (const std::wstring &text : refused) {
+        memset(buffer, 'x', sizeof(buffer));
+        SetErrorRecord(NULL, NULL, NULL, 0);
+        EXPECT_EQ(STATUS_APP_ERROR, JavaStringToBuffer(StandinString(text.c_str()), buffer,
+                                                       sizeof(buffer)))
+            << text.size();
+        EXPECT_TRUE(AllZero(buffer, sizeof(buffer))) << text.size();
+        EXPECT_STREQ("Conversion failed", GetErrorText(STATUS_APP_ERROR)->format);
+    }
     EXPECT_EQ(STATUS_APP_ERROR, JavaStringToBuffer(NULL, buffer, sizeof(buffer)));
-    EXPECT_STREQ("", buffer);
+    EXPECT_TRUE(AllZero(buffer, sizeof(buffer)));
 }
 
 TEST(ThrowStatusException, ApplicationErrorCarriesIdMessageAndArguments)

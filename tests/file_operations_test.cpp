@@ -15,13 +15,36 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "child.h"
 #include "error_record.h"
 #include "file_operations.h"
 #include "stream_copy.h"
+
+/* A stand-in for the runtime's fread in this program, so that a read can
+ * fail part way through a copy: it reads as the runtime does, and once
+ * armed it lets that many reads pass and fails the next one, with a short
+ * count and no end of file, as a read error does. */
+static int g_readsBeforeFailure = -1;   /* -1: none fails */
+
+extern "C" size_t __cdecl fread(void *buffer, size_t size, size_t count, FILE *stream)
+{
+    typedef size_t(__cdecl * ReadFn)(void *, size_t, size_t, FILE *);
+    static const ReadFn runtime =
+        (ReadFn)(void *)GetProcAddress(GetModuleHandleA("msvcrt.dll"), "fread");
+    if (g_readsBeforeFailure == 0) {
+        g_readsBeforeFailure = -1;
+        errno = EIO;
+        return 0;
+    }
+    if (g_readsBeforeFailure > 0)
+        g_readsBeforeFailure--;
+    return runtime(buffer, size, count, stream);
+}
 
 namespace {
 
@@ -56,6 +79,23 @@ std::string NameOnDisk(const std::string &path)
         return ABSENT;
     FindClose(find);
     return entry.cFileName;
+}
+
+/* The names in a directory, as on disk, in the order found. */
+std::vector<std::string> NamesIn(const std::string &directory)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(entry.cFileName, ".") != 0 && strcmp(entry.cFileName, "..") != 0)
+            names.push_back(entry.cFileName);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class FileWrappers : public ::testing::Test {
@@ -252,7 +292,30 @@ TEST_F(FileWrappers, MovesWithAndWithoutOverwrite)
         if (strcmp(c.sourceAfter, ABSENT) != 0) {
             EXPECT_EQ("a.txt", NameOnDisk(source));
         }
+        for (const std::string &name : NamesIn(base))
+            EXPECT_TRUE(name == NameOnDisk(source) || name == NameOnDisk(target)) << name;
     }
+}
+
+/* The source is held open without sharing its deletion, so the rename
+ * fails after the target was set aside: the target must come back, as it
+ * was, and nothing else may be left. */
+TEST_F(FileWrappers, AFailedMoveOntoAnExistingTargetKeepsBothFiles)
+{
+    std::string source = dir / "a.txt", target = dir / "b.txt";
+    Prepare(source, "source");
+    Prepare(target, "target", true);
+    HANDLE held = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    errno = ERRNO_BEFORE;
+    EXPECT_EQ(STATUS_APP_ERROR, CrtMoveFile(target.c_str(), source.c_str(), 1));
+    EXPECT_EQ(0, errno);
+    CloseHandle(held);
+    EXPECT_EQ("source", FileContent(source));
+    EXPECT_EQ("target", FileContent(target));
+    EXPECT_TRUE(IsReadOnly(target));
+    EXPECT_EQ(std::vector<std::string>({"a.txt", "b.txt"}), NamesIn(dir.path));
 }
 
 /* Bytes that a text-mode copy would change: NUL, lone CR and LF, Ctrl-Z. */
@@ -355,6 +418,24 @@ TEST_F(FileWrappers, StreamCopyTargetsAreWholeAndWritable)
                                                      (base + "\\a.bin").c_str(), NULL, 1));
     EXPECT_EQ(0, errno);
     EXPECT_NE(0u, GetFileAttributesA((base + "\\b.bin").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+/* The copy made its target itself: a read that fails after the first of
+ * four blocks must not leave that block behind under the target's name. */
+TEST_F(FileWrappers, AStreamCopyThatFailsPartWayLeavesNoTarget)
+{
+    std::string source = dir / "a.bin", target = dir / "b.bin";
+    const std::string bytes = SourceBytes(3 * 10240 + 17);
+    Prepare(source, bytes);
+    g_readsBeforeFailure = 1;
+    errno = ERRNO_BEFORE;
+    EXPECT_EQ(STATUS_APP_ERROR, CrtCopyFileByStreams(target.c_str(), source.c_str(), NULL, 0));
+    EXPECT_EQ(-1, g_readsBeforeFailure) << "the failing read never came";
+    EXPECT_EQ(0, errno);
+    std::string left = FileContent(target);
+    EXPECT_TRUE(left == ABSENT) << left.size() << " bytes left";
+    EXPECT_TRUE(FileContent(source) == bytes);
+    EXPECT_EQ(std::vector<std::string>({"a.bin"}), NamesIn(dir.path));
 }
 
 TEST_F(FileWrappers, ReportedFailuresLeaveTheErrorRecordAlone)

@@ -45,11 +45,16 @@ static std::string UnitsOf(HObject string)
     return length < 0 ? "<not a String>" : std::string(buffer, buffer + length);
 }
 
-static void UnloadMapi(void)
+/* Frees every reference to the client module; the number freed. */
+static int UnloadMapi(void)
 {
-    while (HMODULE mapi = GetModuleHandleA("Mapi32.dll"))
+    int freed = 0;
+    while (HMODULE mapi = GetModuleHandleA("Mapi32.dll")) {
         if (!FreeLibrary(mapi))
             break;
+        freed++;
+    }
+    return freed;
 }
 
 /* Every field the stand-in saw, after the fields of the call itself. */
@@ -101,16 +106,25 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(mapiValue.Set(REG_SZ, "1", 2));
+        Load();
+    }
+    void TearDown() override { Unload(); }
+    void Load()
+    {
         library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
         ASSERT_TRUE(library != NULL);
         send = (SendMailFn)(void *)GetProcAddress(library, "com_zorv_ZORVNI_NIWin32MAPISendMail");
         ASSERT_TRUE(send != NULL);
     }
-    void TearDown() override
+    /* The library goes first: it holds its reference to the client for as
+     * long as it is loaded.  Then nothing of either is left. */
+    void Unload()
     {
-        UnloadMapi();
         if (library)
             FreeLibrary(library);
+        library = NULL;
+        send = NULL;
+        UnloadMapi();
     }
     /* Sends a message with only the attachments (and no recipients). */
     int32_t SendFiles(ArrayOfString *titles, ArrayOfString *directories,
@@ -310,15 +324,53 @@ TEST_F(MapiMail, ResultCodesBecomeTheirMessages)
     }
 }
 
+/* Another component of the process loads and frees the client module
+ * around the first mail and around each later one: the library's own
+ * reference keeps the module loaded, and it is taken once. */
 TEST_F(MapiMail, ManyMailsHoldOneReferenceToTheClient)
 {
-    UnloadMapi();
-    for (int i = 0; i < 3; i++)
+    HMODULE other = LoadLibraryA("Mapi32.dll");
+    ASSERT_TRUE(other != NULL);
+    ASSERT_EQ(STATUS_OK, SendPlain());
+    ASSERT_TRUE(FreeLibrary(other));
+    ASSERT_TRUE(GetModuleHandleA("Mapi32.dll") != NULL) << "no reference of its own";
+    for (int i = 0; i < 3; i++) {
+        other = LoadLibraryA("Mapi32.dll");
         ASSERT_EQ(STATUS_OK, SendPlain()) << i;
-    HMODULE mapi = GetModuleHandleA("Mapi32.dll");
-    ASSERT_TRUE(mapi != NULL) << "the client stays loaded";
-    FreeLibrary(mapi);
-    EXPECT_TRUE(GetModuleHandleA("Mapi32.dll") == NULL) << "more than one reference was taken";
+        FreeLibrary(other);
+        EXPECT_FALSE(TakeRecord().empty()) << i;
+    }
+    EXPECT_EQ(1, UnloadMapi()) << "references the library took";
+}
+
+/* Two first mails at the same moment take one reference between them. */
+TEST_F(MapiMail, TwoFirstMailsAtOnceTakeOneReference)
+{
+    struct Sender {
+        HANDLE go;
+        SendMailFn send;
+        int32_t result;
+    };
+    HANDLE go = CreateEventA(NULL, TRUE, FALSE, NULL);
+    Sender senders[2] = {{go, send, -1}, {go, send, -1}};
+    auto run = [](void *data) -> DWORD {
+        Sender *sender = (Sender *)data;
+        WaitForSingleObject(sender->go, INFINITE);
+        sender->result = sender->send(NULL, S(L"s"), S(L"b"), 0, NULL, 0, NULL, 0, NULL, 0,
+                                      NULL, NULL, NULL, 0);
+        return 0;
+    };
+    HANDLE threads[2];
+    for (int i = 0; i < 2; i++)
+        threads[i] = CreateThread(NULL, 0, run, &senders[i], 0, NULL);
+    SetEvent(go);
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForMultipleObjects(2, threads, TRUE, 10000));
+    for (int i = 0; i < 2; i++) {
+        CloseHandle(threads[i]);
+        EXPECT_EQ(STATUS_OK, senders[i].result) << i;
+    }
+    CloseHandle(go);
+    EXPECT_EQ(1, UnloadMapi());
 }
 
 TEST_F(MapiMail, OnlyTheText1InTheRegistryMeansInstalled)
@@ -343,7 +395,8 @@ TEST_F(MapiMail, OnlyTheText1InTheRegistryMeansInstalled)
         {"8 bytes without NUL", REG_BINARY, "11111111", 8, false},
     };
     for (const RegistryCase &c : cases) {
-        UnloadMapi();
+        Unload();
+        Load();
         if (c.type == REG_NONE)
             SHDeleteKeyA(HKEY_LOCAL_MACHINE, MAPI_SUBSYSTEM_KEY);
         else if (c.type == 0)

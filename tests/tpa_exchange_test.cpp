@@ -150,6 +150,21 @@ TEST_F(TpaExchange, AShorterTextLeavesNoTraceOfTheLongerOne)
         ASSERT_EQ(0, response->slots[0][k]) << "byte " << k;
 }
 
+/* A slot holds 1023 characters and the terminator.  A longer text is
+ * refused, and none of its bytes may stay in the area that the component
+ * reads. */
+TEST_F(TpaExchange, ATextBeyondItsSlotLeavesTheSlotAllZero)
+{
+    ASSERT_TRUE(StartTpaListener(library, 0));
+    const std::string fits(TPA_SLOT_SIZE - 1, 'a');
+    Listen(0, Response({{fits, std::string(TPA_SLOT_SIZE, 'b'), std::string(5000, 'c')}}));
+    EXPECT_EQ(std::vector<std::string>({fits, "", ""}), TpaListenerSeen().texts);
+    EXPECT_EQ(fits, Slot(0));
+    for (int j = 1; j < 3; j++)
+        for (int k = 0; k < TPA_SLOT_SIZE; k++)
+            ASSERT_EQ(0, response->slots[j][k]) << "slot " << j << " byte " << k;
+}
+
 TEST_F(TpaExchange, ARowOfMoreThanTwentyTextsDeliversItsFirstTwenty)
 {
     ASSERT_TRUE(StartTpaListener(library, 0));

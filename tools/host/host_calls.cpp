@@ -216,9 +216,6 @@ void ShowMail(void)
         JavaStrings({"report.txt"}), 1);
     Answer("returns", Returned(std::to_string(result)));
     ShowMailRecord(record);
-    while (HMODULE mapi = GetModuleHandleA("Mapi32.dll"))
-        if (!FreeLibrary(mapi))
-            break;
 }
 
 static void SampleMain(void)
