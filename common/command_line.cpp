@@ -5,11 +5,14 @@
  * before a double quote give n backslashes and the quote opens or closes
  * quoting, 2n + 1 give n backslashes and a literal quote; backslashes
  * anywhere else are literal.  A double-byte character is taken whole, so a
- * trail byte that looks like a backslash or a quote means nothing.
+ * trail byte that looks like a backslash or a quote means nothing.  A line
+ * read in UTF-16 is split by the same rules, before its characters become
+ * ANSI, so that no converted character can act as a quote or separator.
  */
 #include "command_line.h"
 
 #include "alloc.h"
+#include "code_page.h"
 #include "error_record.h"
 #include "os_version.h"
 #include "strings.h"
@@ -36,15 +39,27 @@ struct WorkBuffer {
     size_t capacity;
 };
 
+/* The line being split: ANSI bytes, or UTF-16 units that go into the
+ * elements in their ANSI form, character by character.  The rules look at
+ * ASCII characters only, which are the same in both. */
+struct SplitSource {
+    const char *bytes;
+    const WCHAR *units;
+    size_t position;
+};
+
 struct Split {
     char ***vector;
     int count;
     size_t capacity;   /* of *vector, in elements */
     UINT maxCharSize;
     WorkBuffer work;
+    SplitSource source;
+    int inexact;            /* the element being assembled holds a '?' for a character */
+    int firstInexact;       /* first argument (element 1 on) that does; -1 while none */
 };
 
-static int IsSeparator(char c)
+static int IsSeparator(unsigned c)
 {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -71,73 +86,100 @@ static int StoreElement(Split *split, char *element)
     return STATUS_OK;
 }
 
+/* The unit ahead units past the position: a byte or a UTF-16 unit. */
+static unsigned Peek(const SplitSource *source, size_t ahead)
+{
+    size_t at = source->position + ahead;
+    return source->bytes ? (BYTE)source->bytes[at] : source->units[at];
+}
+
+/* Element 0 is the program's own path, not an argument: a '?' in it is
+ * not counted. */
 static int EndElement(Split *split)
 {
     char *element = NULL;
     int status = AllocZeroed(&element, split->work.length + 1, split->maxCharSize);
     if (status == STATUS_OK) {
         memcpy(element, split->work.text, split->work.length);
+        if (split->inexact && split->count > 0 && split->firstInexact < 0)
+            split->firstInexact = split->count;
         status = StoreElement(split, element);
     }
     split->work.length = 0;
+    split->inexact = 0;
     return status;
 }
 
 /* Backslashes count only in front of a double quote: there each pair gives
  * one, and an odd one out makes the quote literal. */
-static int TakeBackslashes(WorkBuffer *work, const char **cursor)
+static int TakeBackslashes(Split *split)
 {
-    const char *run = *cursor;
-    size_t length = strspn(run, "\\");
-    int beforeQuote = run[length] == '"';
+    SplitSource *source = &split->source;
+    size_t length = 0;
+    while (Peek(source, length) == '\\')
+        length++;
+    int beforeQuote = Peek(source, length) == '"';
     size_t kept = beforeQuote ? length / 2 : length;
     int status = STATUS_OK;
     for (size_t i = 0; i < kept && status == STATUS_OK; i++)
-        status = AppendByte(work, '\\');
+        status = AppendByte(&split->work, '\\');
     if (status == STATUS_OK && beforeQuote && length % 2 == 1) {
-        status = AppendByte(work, '"');
+        status = AppendByte(&split->work, '"');
         length++;
     }
-    *cursor = run + length;
+    source->position += length;
     return status;
 }
 
-static int TakeCharacter(WorkBuffer *work, const char **cursor)
+/* One character in its ANSI form: a double-byte one whole, a UTF-16 one
+ * exactly or as '?', which marks its element. */
+static int TakeCharacter(Split *split)
 {
-    const char *character = *cursor;
-    size_t size = IsDBCSLeadByte((BYTE)character[0]) && character[1] ? 2 : 1;
+    SplitSource *source = &split->source;
+    char form[ANSI_CHARACTER_SIZE];
+    int size = 0;
+    int used = 0;
+    if (source->bytes) {
+        const char *character = source->bytes + source->position;
+        size = used = IsDBCSLeadByte((BYTE)character[0]) && character[1] ? 2 : 1;
+        memcpy(form, character, (size_t)size);
+    } else {
+        const WCHAR *character = source->units + source->position;
+        if (!AnsiCharacter(character, character[1] ? 2 : 1, form, &size, &used))
+            split->inexact = 1;
+    }
     int status = STATUS_OK;
-    for (size_t i = 0; i < size && status == STATUS_OK; i++)
-        status = AppendByte(work, character[i]);
-    *cursor = character + size;
+    for (int i = 0; i < size && status == STATUS_OK; i++)
+        status = AppendByte(&split->work, form[i]);
+    source->position += (size_t)used;
     return status;
 }
 
-static int SplitText(Split *split, const char *text)
+static int SplitText(Split *split)
 {
     int status = STATUS_OK;
     int inGap = 1;
     int quoted = 0;
-    const char *cursor = text;
-    while (status == STATUS_OK && (*cursor || !inGap)) {
-        char c = *cursor;
+    SplitSource *source = &split->source;
+    while (status == STATUS_OK && (Peek(source, 0) || !inGap)) {
+        unsigned c = Peek(source, 0);
         if (inGap && IsSeparator(c)) {
-            cursor++;
+            source->position++;
             continue;
         }
         inGap = 0;
         if (c == '\\') {
-            status = TakeBackslashes(&split->work, &cursor);
+            status = TakeBackslashes(split);
         } else if (c == '"') {
             quoted = !quoted;
-            cursor++;
+            source->position++;
         } else if (c == '\0' || (IsSeparator(c) && !quoted)) {
             status = EndElement(split);
             inGap = 1;
             if (c)
-                cursor++;
+                source->position++;
         } else {
-            status = TakeCharacter(&split->work, &cursor);
+            status = TakeCharacter(split);
         }
     }
     return status;
@@ -160,19 +202,50 @@ static int AnsiMaxCharSize(UINT *size)
     return STATUS_OK;
 }
 
+static Split NewSplit(char ***vector)
+{
+    Split split = {vector, 0, 0, 1, {NULL, 0, 0}, {NULL, NULL, 0}, 0, -1};
+    return split;
+}
+
+static int RunSplit(Split *split, int *count)
+{
+    int status = AnsiMaxCharSize(&split->maxCharSize);
+    if (status == STATUS_OK)
+        status = SplitText(split);
+    free(split->work.text);
+    if (count)
+        *count = split->count;
+    return status;
+}
+
 int SplitCommandLine(const char *commandLine, char ***vector, int *count)
 {
     if (!vector || *vector)
         return InvalidParameterStatus();
     if (g_osVersion.osClass == OS_CLASS_WIN32S)
         return RefuseWin32s();
-    Split split = {vector, 0, 0, 1, {NULL, 0, 0}};
-    int status = AnsiMaxCharSize(&split.maxCharSize);
-    if (status == STATUS_OK)
-        status = SplitText(&split, commandLine ? commandLine : GetCommandLineA());
-    free(split.work.text);
-    if (count)
-        *count = split.count;
+    Split split = NewSplit(vector);
+    split.source.bytes = commandLine ? commandLine : GetCommandLineA();
+    return RunSplit(&split, count);
+}
+
+/* NT keeps the command line as its caller wrote it, in UTF-16, and makes
+ * the ANSI copy with look-alikes; Windows 95 and 98 have only the ANSI
+ * line, which is then the caller's own. */
+int SplitProcessCommandLine(char ***vector, int *count, int *firstInexact)
+{
+    if (!vector || *vector || !firstInexact)
+        return InvalidParameterStatus();
+    if (g_osVersion.osClass == OS_CLASS_WIN32S)
+        return RefuseWin32s();
+    Split split = NewSplit(vector);
+    if (g_osVersion.osClass == OS_CLASS_NT)
+        split.source.units = GetCommandLineW();
+    else
+        split.source.bytes = GetCommandLineA();
+    int status = RunSplit(&split, count);
+    *firstInexact = split.firstInexact < 0 ? split.count : split.firstInexact;
     return status;
 }
 
@@ -263,7 +336,7 @@ int SplitCommandLineWide(const char *, char ***vector, int *count)
         return InvalidParameterStatus();
     if (!IsNt35OrLater())
         return RefuseBeforeNt35();
-    Split split = {vector, 0, 0, 1, {NULL, 0, 0}};
+    Split split = NewSplit(vector);
     WCHAR **wide = NULL;
     int wideCount = 0;
     int status = SplitWideCommandLine(&wide, &wideCount);

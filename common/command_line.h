@@ -13,6 +13,17 @@
  * box. */
 int SplitCommandLine(const char *commandLine, char ***vector, int *count);
 
+/* The process's own command line, split as SplitCommandLine splits it but
+ * read, on NT, in the UTF-16 its caller wrote: the system's ANSI copy
+ * holds a look-alike for each character the code page lacks, and a
+ * look-alike quote or backslash there would move the elements' borders.
+ * Each element is the exact ANSI form of its characters, with '?' for a
+ * character the code page cannot write; *firstInexact (required) receives
+ * the index of the first argument (element 1 on) that holds such a '?',
+ * or the count when none does.  Contract otherwise as SplitCommandLine's
+ * with a null commandLine. */
+int SplitProcessCommandLine(char ***vector, int *count, int *firstInexact);
+
 /* Frees the first *count elements and the array, and empties both.
  * Returns 0, or 1 (not a status) when count is null and nothing was freed. */
 int FreeArgumentVector(char ***vector, int *count);

@@ -38,6 +38,7 @@ struct LauncherRun {
     char modulePath[MAX_PATH];   /* first argument of every message */
     char **arguments;
     int argumentCount;
+    int firstInexact;            /* see CommandLine */
     char *savedDirectory;
     char *helpText;              /* the whole help message, when asked for */
     Switches switches;
@@ -52,7 +53,8 @@ static int StartRun(LauncherRun *run)
     if (status == STATUS_OK)
         status = GetCurrentDirectoryCopy(&run->savedDirectory);
     if (status == STATUS_OK)
-        status = SplitCommandLine(NULL, &run->arguments, &run->argumentCount);
+        status = SplitProcessCommandLine(&run->arguments, &run->argumentCount,
+                                         &run->firstInexact);
     return status;
 }
 
@@ -98,9 +100,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     static LauncherRun run;
     int wantsHelp = 0;
     int status = StartRun(&run);
+    CommandLine line = {run.arguments, run.argumentCount, run.firstInexact};
     if (status == STATUS_OK)
-        status = ParseSwitches(run.modulePath, run.arguments, run.argumentCount,
-                               &run.switches, &wantsHelp);
+        status = ParseSwitches(run.modulePath, &line, &run.switches, &wantsHelp);
     if (status == STATUS_OK && wantsHelp)
         status = PrepareHelp(&run);
     if (status == STATUS_OK)

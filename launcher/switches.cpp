@@ -34,6 +34,8 @@ static const char TOO_MANY_ARGUMENTS[] =
     "%s: The number of the command line arguments that are passed to executable file is "
     "too big. The maximal number is %s.";
 static const char REPEATED_NUMBER[] = "%s: The command line switch %s is specified twice or more.";
+static const char NOT_IN_CODE_PAGE[] =
+    "%s: The argument %s cannot be written in this system's code page.";
 static const char CONFLICT[] = "%s: There is a command line switches conflict.";
 static const char MISSING_PARTNER[] = "%s: Both switches %s and %s should be specified.";
 
@@ -59,15 +61,25 @@ static int FindSwitch(const char *name, const Switches *switches)
     return SWITCH_COUNT;
 }
 
+/* The element at index, refused when it holds a character the code page
+ * could not write: the '?' standing in for it names another text. */
+static int ReadElement(const char *modulePath, const CommandLine *line, int index,
+                       const char **element)
+{
+    if (index == line->firstInexact)
+        return AppFailure(NOT_IN_CODE_PAGE, 2, modulePath, line->arguments[index]);
+    *element = line->arguments[index];
+    return STATUS_OK;
+}
+
 /* The element after the one at *index, which parsing then steps over. */
-static int TakeValue(const char *modulePath, char *const *arguments, int count, int *index,
+static int TakeValue(const char *modulePath, const CommandLine *line, int *index,
                      const char **value)
 {
-    if (*index + 1 >= count)
-        return AppFailure(MISSING_VALUE, 2, modulePath, arguments[*index]);
+    if (*index + 1 >= line->count)
+        return AppFailure(MISSING_VALUE, 2, modulePath, line->arguments[*index]);
     *index += 1;
-    *value = arguments[*index];
-    return STATUS_OK;
+    return ReadElement(modulePath, line, *index, value);
 }
 
 /* -drk's number, read as atoi would, names one of five predefined roots. */
@@ -96,14 +108,14 @@ static int IsRepeatedNumber(const Switches *switches, const NumberedArgument *en
 }
 
 /* -N value: the number is read as atoi would (-03 and -3x are both 3). */
-static int AddNumberedArgument(const char *modulePath, char *const *arguments, int count,
-                               int *index, Switches *switches)
+static int AddNumberedArgument(const char *modulePath, const CommandLine *line, int *index,
+                               Switches *switches)
 {
-    const char *element = arguments[*index];
+    const char *element = line->arguments[*index];
     NumberedArgument entry = {(int32_t)strtol(element + 1, NULL, 10), NULL};
     char limit[NUMBER_TEXT_SIZE];
     NumberText(MAX_NUMBERED_ARGUMENTS, limit);
-    int status = TakeValue(modulePath, arguments, count, index, &entry.value);
+    int status = TakeValue(modulePath, line, index, &entry.value);
     if (status == STATUS_OK && switches->numberedCount >= MAX_NUMBERED_ARGUMENTS)
         status = AppFailure(TOO_MANY_ARGUMENTS, 2, modulePath, limit);
     if (status == STATUS_OK && IsRepeatedNumber(switches, &entry))
@@ -116,15 +128,18 @@ static int AddNumberedArgument(const char *modulePath, char *const *arguments, i
 /* One element, with its value when it takes one; *index ends on the last
  * element used.  Switch names compare case-insensitively and whole, after
  * a prefix of - or /. */
-static int ParseElement(const char *modulePath, char *const *arguments, int count, int *index,
+static int ParseElement(const char *modulePath, const CommandLine *line, int *index,
                         Switches *switches, int *wantsHelp)
 {
-    const char *element = arguments[*index];
+    const char *element = NULL;
+    int status = ReadElement(modulePath, line, *index, &element);
+    if (status != STATUS_OK)
+        return status;
     if (element[0] != '-' && element[0] != '/')
         return AppFailure(UNKNOWN_PARAMETER, 2, modulePath, element);
     int id = FindSwitch(element + 1, switches);
     if (id == SWITCH_COUNT && element[1] >= '0' && element[1] <= '9')
-        return AddNumberedArgument(modulePath, arguments, count, index, switches);
+        return AddNumberedArgument(modulePath, line, index, switches);
     if (id == SWITCH_COUNT)
         return AppFailure(UNKNOWN_SWITCH, 2, modulePath, element);
     if (SWITCH_TABLE[id].kind != KIND_VALUE) {
@@ -132,21 +147,21 @@ static int ParseElement(const char *modulePath, char *const *arguments, int coun
         *wantsHelp = id == SWITCH_H;
         return STATUS_OK;
     }
-    int status = TakeValue(modulePath, arguments, count, index, &switches->value[id]);
+    status = TakeValue(modulePath, line, index, &switches->value[id]);
     if (status == STATUS_OK && id == SWITCH_DRK)
         status = SelectRegistryRoot(modulePath, switches);
     return status;
 }
 
-int ParseSwitches(const char *modulePath, char *const *arguments, int count,
-                  Switches *switches, int *wantsHelp)
+int ParseSwitches(const char *modulePath, const CommandLine *line, Switches *switches,
+                  int *wantsHelp)
 {
     ZeroMemory(switches, sizeof(*switches));
-    *wantsHelp = count < 2;
+    *wantsHelp = line->count < 2;
     int status = STATUS_OK;
     /* Element 0 is the program's own name; -h ends parsing at once. */
-    for (int i = 1; status == STATUS_OK && !*wantsHelp && i < count; i++)
-        status = ParseElement(modulePath, arguments, count, &i, switches, wantsHelp);
+    for (int i = 1; status == STATUS_OK && !*wantsHelp && i < line->count; i++)
+        status = ParseElement(modulePath, line, &i, switches, wantsHelp);
     return status;
 }
 

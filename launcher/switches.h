@@ -49,11 +49,21 @@ struct Switches {
 /* qsort order of two NumberedArgument entries: by number, as signed. */
 int CompareArgumentNumbers(const void *first, const void *second);
 
+/* The split command line as parsing reads it. */
+struct CommandLine {
+    char *const *arguments;
+    int count;
+    int firstInexact;   /* first argument with a '?' for a character the
+                           code page cannot write; count when none */
+};
+
 /* Fills *switches (zeroed first) from elements 1 on of the vector.  With no
  * elements, or at -h, parsing ends with *wantsHelp 1.  The first bad element
- * gives STATUS_APP_ERROR with its message (modulePath in front). */
-int ParseSwitches(const char *modulePath, char *const *arguments, int count,
-                  Switches *switches, int *wantsHelp);
+ * gives STATUS_APP_ERROR with its message (modulePath in front); the
+ * inexact argument is bad where parsing reaches it, as a switch or as a
+ * value, so that a -q before it is heeded. */
+int ParseSwitches(const char *modulePath, const CommandLine *line, Switches *switches,
+                  int *wantsHelp);
 
 /* The switches that exclude each other, and the registry pair that must
  * come together: STATUS_APP_ERROR with the message when one is broken. */

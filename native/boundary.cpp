@@ -7,6 +7,7 @@
 #include "boundary.h"
 
 #include "alloc.h"
+#include "code_page.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -56,10 +57,16 @@ int JavaStringToAnsi(HString string, char **text)
     return STATUS_OK;
 }
 
+static int ConvertPair(int (*convert)(HString, char **), HString first, HString second,
+                       char **firstText, char **secondText)
+{
+    int status = convert(first, firstText);
+    return status == STATUS_OK ? convert(second, secondText) : status;
+}
+
 int JavaStringsToAnsi(HString first, HString second, char **firstText, char **secondText)
 {
-    int status = JavaStringToAnsi(first, firstText);
-    return status == STATUS_OK ? JavaStringToAnsi(second, secondText) : status;
+    return ConvertPair(JavaStringToAnsi, first, second, firstText, secondText);
 }
 
 int JavaStringToBuffer(HString string, char *buffer, int size)
@@ -78,6 +85,55 @@ int JavaStringToBuffer(HString string, char *buffer, int size)
     }
     buffer[written] = '\0';
     return STATUS_OK;
+}
+
+/* The exact conversion's refusal keeps its record and gets a status of
+ * its own; any other failure (an empty String, a text that does not fit)
+ * is the boundary's usual one. */
+static int NameStatus(int status)
+{
+    if (status == STATUS_APP_ERROR)
+        return STATUS_NOT_IN_CODE_PAGE;
+    return status == STATUS_OK || status == STATUS_CRT_ERROR ? status : ConversionFailed();
+}
+
+int JavaNameToAnsi(HString string, char **text)
+{
+    int length = StringLength(string);
+    int status = AllocZeroed(text, length + 1, 2);
+    if (status != STATUS_OK)
+        return status;
+    /* Room for a double-byte character per unit; the zero fill terminates. */
+    return NameStatus(ToAnsiExact(StringUnits(string), length, *text, 2 * length + 2, NULL));
+}
+
+int JavaNamesToAnsi(HString first, HString second, char **firstText, char **secondText)
+{
+    return ConvertPair(JavaNameToAnsi, first, second, firstText, secondText);
+}
+
+int JavaNameToBuffer(HString string, char *buffer, int size)
+{
+    int length = 0;
+    /* Keep the last byte for the terminator: a text that needs it fails. */
+    int status = size > 1 ? ToAnsiExact(StringUnits(string), StringLength(string), buffer,
+                                        size - 1, &length)
+                          : InvalidParameterStatus();
+    status = NameStatus(status);
+    if (status != STATUS_OK) {
+        if (size > 0)
+            memset(buffer, 0, (size_t)size);
+        return status;
+    }
+    buffer[length] = '\0';
+    return STATUS_OK;
+}
+
+int RaiseRefusedName(int status)
+{
+    if (status == STATUS_NOT_IN_CODE_PAGE)
+        ThrowStatusException(status);
+    return status;
 }
 
 /* The record's arguments as a String[], or null when there are none or the
@@ -114,7 +170,8 @@ int ThrowStatusException(int status)
         SignalError(NULL, vmError, NULL);
         return 0;
     }
-    const ErrorRecord *record = GetErrorText(status);
+    const ErrorRecord *record =
+        GetErrorText(status == STATUS_NOT_IN_CODE_PAGE ? STATUS_APP_ERROR : status);
     if (!record)
         return 0;
     HObject arguments = RecordArguments(record);

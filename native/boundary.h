@@ -12,7 +12,10 @@ enum {
     STATUS_JAVA_OUT_OF_MEMORY = 64,
     STATUS_EMPTY_ARGUMENT = 128,
     STATUS_JAVA_NULL_ARRAY = 256,
-    STATUS_JAVA_EMPTY_ARRAY = 512
+    STATUS_JAVA_EMPTY_ARRAY = 512,
+    /* A name refused by the exact conversion, described by the error
+     * record; raised even by the exports that answer by result only. */
+    STATUS_NOT_IN_CODE_PAGE = 1024
 };
 
 #define ZORV_EXCEPTION_CLASS "com/zorv/ZORVException"
@@ -30,6 +33,18 @@ int JavaStringsToAnsi(HString first, HString second, char **firstText, char **se
  * NUL-terminated; an empty text, or one that does not fit with its
  * terminator, fails and leaves all size bytes zero. */
 int JavaStringToBuffer(HString string, char *buffer, int size);
+/* The conversions of texts that name something (code_page.h says which):
+ * as JavaStringToAnsi, JavaStringsToAnsi and JavaStringToBuffer, but a text
+ * the code page cannot write exactly is refused with
+ * STATUS_NOT_IN_CODE_PAGE, and a refused or failed conversion into a
+ * buffer leaves all size bytes zero. */
+int JavaNameToAnsi(HString string, char **text);
+int JavaNamesToAnsi(HString first, HString second, char **firstText, char **secondText);
+int JavaNameToBuffer(HString string, char *buffer, int size);
+/* For the exports that answer by their result only: a refused name is
+ * raised all the same, since the result would not say why nothing was
+ * done.  Returns status. */
+int RaiseRefusedName(int status);
 /* Makes the exception for status pending in the current thread: the
  * com/zorv/ZORVException built from the error text of status, or
  * java/lang/OutOfMemoryError for STATUS_JAVA_OUT_OF_MEMORY,

@@ -291,14 +291,14 @@ int RunMenuExport(HString directory, HString name, int (*show)(const char *path)
     char *nameText = NULL;
     char joined[MAX_PATH] = "";
     const char *path = NULL;
-    int status = JavaStringsToAnsi(directory, name, &directoryText, &nameText);
+    int status = JavaNamesToAnsi(directory, name, &directoryText, &nameText);
     if (status == STATUS_OK)
         status = MenuPath(directoryText, nameText, joined, &path);
     if (status == STATUS_OK)
         status = show(path);
     free(directoryText);
     free(nameText);
-    return status == STATUS_OK ? 0 : 1;
+    return RaiseRefusedName(status) == STATUS_OK ? 0 : 1;
 }
 
 static int ShowContextMenuAtCursor(const char *path)

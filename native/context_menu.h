@@ -42,7 +42,9 @@ int ShowShellContextMenu(HWND owner, const char *path, const POINT *point);
 
 /* What both menu exports do with their Java arguments: directory and name
  * joined (a blank name: the directory alone) and handed to show; result 0
- * when show succeeded, else 1.  A path that would not fit MAX_PATH gives 1. */
+ * when show succeeded, else 1.  A path that would not fit MAX_PATH gives 1;
+ * a directory or name the code page cannot write gives 1 and raises its
+ * refusal, and no menu is shown. */
 int RunMenuExport(HString directory, HString name, int (*show)(const char *path));
 
 extern "C" {

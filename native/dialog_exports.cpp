@@ -38,18 +38,21 @@ int32_t __cdecl com_zorv_ZORVNI_NIMessageBox(HObject, int32_t window, HString te
 }
 
 /* An empty directory is no error (the dialog gets an empty text), but one
- * that does not convert is: it would silently become the empty one. */
+ * that does not convert is: it would silently become the empty one.  The
+ * directory and the pattern are names; the filter's name is only shown. */
 static int ConvertChooseArguments(HString directory, HString filterName,
                                   HString filterPattern, ChooseArguments *arguments)
 {
     ZeroMemory(arguments, sizeof(*arguments));
     int status = STATUS_OK;
+    int filtered = !JavaStringIsEmpty(filterName);
     if (!JavaStringIsEmpty(directory))
-        status = JavaStringToBuffer(directory, arguments->directory,
-                                    sizeof(arguments->directory));
-    if (status == STATUS_OK && !JavaStringIsEmpty(filterName))
-        status = JavaStringsToAnsi(filterName, filterPattern, &arguments->filterName,
-                                   &arguments->filterPattern);
+        status = JavaNameToBuffer(directory, arguments->directory,
+                                  sizeof(arguments->directory));
+    if (status == STATUS_OK && filtered)
+        status = JavaStringToAnsi(filterName, &arguments->filterName);
+    if (status == STATUS_OK && filtered)
+        status = JavaNameToAnsi(filterPattern, &arguments->filterPattern);
     return status;
 }
 
@@ -207,14 +210,18 @@ int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject, HString initialDirectory, H
         ThrowStatusException(status);
         return status;
     }
-    /* Empty texts are no error here: the browser gets empty ones. */
+    /* Texts that do not convert are no error here: the browser gets empty
+     * ones.  Only an initial directory the code page cannot write is
+     * refused, since its look-alike would open the browser elsewhere. */
     char initial[MAX_PATH] = "";
     char titleText[MAX_PATH] = "";
-    JavaStringToBuffer(initialDirectory, initial, sizeof(initial));
     JavaStringToBuffer(title, titleText, sizeof(titleText));
+    if (JavaNameToBuffer(initialDirectory, initial, sizeof(initial)) == STATUS_NOT_IN_CODE_PAGE)
+        status = STATUS_NOT_IN_CODE_PAGE;
     char *chosen = NULL;
-    status = BrowseForDirectory(initial, titleText, browseFlags, &chosen,
-                                &directoryFlag->body[0]);
+    if (status == STATUS_OK)
+        status = BrowseForDirectory(initial, titleText, browseFlags, &chosen,
+                                    &directoryFlag->body[0]);
     if (status == STATUS_OK && chosen)
         SetOutString(chosenDirectory, chosen);
     free(chosen);

@@ -27,11 +27,12 @@ static_assert(sizeof(SHFILEINFOA) == 352, "shell file information record");
  * has always been told. */
 enum { JOINED_PATH_LIMIT = MAX_PATH - 2 };
 
-/* An empty String is an empty text here; only a lack of memory fails. */
+/* An empty String is an empty text here; a name the code page cannot
+ * write and a lack of memory fail. */
 static int TextOf(HString string, char **text)
 {
-    int status = JavaStringToAnsi(string, text);
-    return *text ? STATUS_OK : status;
+    int status = JavaNameToAnsi(string, text);
+    return JavaStringIsEmpty(string) && *text ? STATUS_OK : status;
 }
 
 /* *joined: directory, a separator where it lacks one (an empty directory
@@ -210,11 +211,11 @@ int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject, HString path, int32_t
 {
     char *text = NULL;
     int existed = 0;
-    int status = JavaStringToAnsi(path, &text);
+    int status = JavaNameToAnsi(path, &text);
     if (status == STATUS_OK)
         status = CrtCreateNewFile(text, overwrite == 1 ? 1 : 0, NULL, &existed);
     free(text);
-    return status == STATUS_OK ? 0 : 1;
+    return RaiseRefusedName(status) == STATUS_OK ? 0 : 1;
 }
 
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *tempDirectory)

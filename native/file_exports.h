@@ -30,7 +30,8 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
     HObject self, HString directory, HString name, ArrayOfString *volumeName,
     ArrayOfString *serialText, ArrayOfString *driveTypeText, ArrayOfInt *spaceKnown,
     ArrayOfLong *freeBytes, ArrayOfLong *totalBytes, ArrayOfLong *availableBytes);
-/* 0 when the empty file was made, else 1; raises nothing. */
+/* 0 when the empty file was made, else 1; raises only the refusal of a
+ * path the code page cannot write. */
 int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject self, HString path,
                                                   int32_t overwrite);
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject self, ArrayOfString *tempDirectory);

@@ -235,29 +235,31 @@ static int LimitCount(int count, int length)
 
 /* *text receives a buffer sized for the ANSI form, so that double-byte
  * text arrives whole; an empty String gives null when emptyIsAbsent, else
- * an empty text. */
-static int ConvertText(HString string, bool emptyIsAbsent, char **text)
+ * an empty text.  A name (an address, a path) is refused unless exact. */
+static int ConvertText(HString string, bool emptyIsAbsent, bool isName, char **text)
 {
     int bytes = JavaStringAnsiLength(string);
     *text = NULL;
     if (bytes == 0 && emptyIsAbsent)
         return STATUS_OK;
     int status = AllocZeroed(text, bytes + 1, 1);
-    if (status == STATUS_OK && bytes > 0)
+    if (status == STATUS_OK && bytes > 0 && isName)
+        status = JavaNameToBuffer(string, *text, bytes + 1);
+    else if (status == STATUS_OK && bytes > 0)
         JavaStringToBuffer(string, *text, bytes + 1);
     return status;
 }
 
 /* Room for at least entries pointers (those beyond the array stay null);
  * an empty array gives no list at all. */
-static int ConvertList(ArrayOfString *array, int entries, MailList *list)
+static int ConvertList(ArrayOfString *array, int entries, bool isName, MailList *list)
 {
     int length = ArrayLength(array);
     if (length == 0)
         return STATUS_OK;
     int status = AllocZeroed(&list->texts, entries > length ? entries : length, sizeof(char *));
     for (int i = 0; i < length && status == STATUS_OK; i++) {
-        status = ConvertText(array->body[i], false, &list->texts[i]);
+        status = ConvertText(array->body[i], false, isName, &list->texts[i]);
         list->count = i + 1;
     }
     return status;
@@ -289,13 +291,14 @@ int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
     ArrayOfString *arrays[LIST_COUNT] = {to, cc, bcc, titles, directories, fileNames};
     int attachments = LimitCount(fileCount, LimitCount(ArrayLength(directories),
                                                        ArrayLength(fileNames)));
-    int status = ConvertText(subject, true, &mail.subject);
+    int status = ConvertText(subject, true, false, &mail.subject);
     if (status == STATUS_OK)
-        status = ConvertText(noteText, true, &mail.noteText);
-    /* Titles get a place per attachment: one without a title shows its file name. */
+        status = ConvertText(noteText, true, false, &mail.noteText);
+    /* Titles get a place per attachment: one without a title shows its file
+     * name.  They are the only free texts among the lists. */
     for (int i = 0; i < LIST_COUNT && status == STATUS_OK; i++) {
-        int entries = i == (int)LIST_TITLES ? attachments : 0;
-        status = ConvertList(arrays[i], entries, &mail.lists[i]);
+        bool titles = i == (int)LIST_TITLES;
+        status = ConvertList(arrays[i], titles ? attachments : 0, !titles, &mail.lists[i]);
     }
     if (status == STATUS_OK)
         status = SendMapiMail(NULL, mail.subject, mail.noteText, receipt,

@@ -129,9 +129,9 @@ int32_t __cdecl com_zorv_ZORVNI_NIWin32ShellExecuteEx(HObject, HString file, HSt
     char *verbText = NULL;
     DWORD exitCode = 0;
     int status = JavaStringIsEmpty(file) ? STATUS_EMPTY_ARGUMENT
-                                         : JavaStringToAnsi(file, &fileText);
+                                         : JavaNameToAnsi(file, &fileText);
     if (status == STATUS_OK && !JavaStringIsEmpty(verb))
-        status = JavaStringToAnsi(verb, &verbText);
+        status = JavaNameToAnsi(verb, &verbText);
     if (status == STATUS_OK)
         status = ShellExecuteAndWait(fileText, verbText, 1, &exitCode);
     free(fileText);

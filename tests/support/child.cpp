@@ -42,14 +42,31 @@ std::string QuoteArgument(const std::string &argument)
     return quoted.append(backslashes, '\\') + "\"";
 }
 
+std::wstring WideText(const std::string &text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), (int)text.size(), &wide[0],
+                                     (int)wide.size());
+    wide.resize(length > 0 ? length : 0);
+    return wide;
+}
+
+/* CreateProcessA would hand the child the same UTF-16 line: it converts
+ * the ANSI one on the way. */
 HANDLE StartChild(const std::string &commandLine, const char *directory, DWORD *processId)
 {
-    STARTUPINFOA startup = {};
+    return StartChild(WideText(commandLine), directory, processId);
+}
+
+HANDLE StartChild(const std::wstring &commandLine, const char *directory, DWORD *processId)
+{
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, directory, &startup,
-                        &process))
+    std::wstring line = commandLine;
+    std::wstring where = directory ? WideText(directory) : L"";
+    if (!CreateProcessW(NULL, &line[0], NULL, NULL, FALSE, 0, NULL,
+                        directory ? where.c_str() : NULL, &startup, &process))
         return NULL;
     CloseHandle(process.hThread);
     if (processId)

@@ -18,8 +18,15 @@ std::string TestFilePath(const char *name);
  * kept whole. */
 std::string QuoteArgument(const std::string &argument);
 
+/* text read in the ANSI code page, as UTF-16. */
+std::wstring WideText(const std::string &text);
+
 /* Starts commandLine in directory (null: the current one); the handle is
- * the caller's to give to FinishChild.  Null when it cannot be started. */
+ * the caller's to give to FinishChild.  Null when it cannot be started.
+ * The UTF-16 form reaches the child as written, also where the code page
+ * has no character for it. */
+HANDLE StartChild(const std::wstring &commandLine, const char *directory,
+                  DWORD *processId = NULL);
 HANDLE StartChild(const std::string &commandLine, const char *directory,
                   DWORD *processId = NULL);
 /* Waits up to timeoutMs and returns the exit code; on time-out the child is

@@ -38,11 +38,12 @@ inline std::string SystemErrorText(DWORD code)
 /* Runs the launcher with arguments in directory (null: the test's own),
  * closes the one error box it may show and waits for its end.  A box blocks
  * the launcher, so a run that ends by itself has shown none. */
-inline LauncherResult RunLauncher(const std::string &arguments, const char *directory = NULL)
+inline LauncherResult RunLauncher(const std::wstring &arguments, const char *directory = NULL)
 {
     LauncherResult result = {0xFFFFFFFF, true, {false, "", ""}};
     DWORD processId = 0;
-    HANDLE process = StartChild("\"" + LauncherPath() + "\" " + arguments, directory, &processId);
+    HANDLE process = StartChild(L"\"" + WideText(LauncherPath()) + L"\" " + arguments, directory,
+                                &processId);
     if (!process)
         return result;
     DWORD start = GetTickCount();
@@ -54,4 +55,9 @@ inline LauncherResult RunLauncher(const std::string &arguments, const char *dire
     }
     result.exitCode = FinishChild(process, 15000, &result.timedOut);
     return result;
+}
+
+inline LauncherResult RunLauncher(const std::string &arguments, const char *directory = NULL)
+{
+    return RunLauncher(WideText(arguments), directory);
 }
