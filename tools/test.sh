@@ -5,6 +5,8 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 cmake --preset x86 >/dev/null
 cmake --build --preset x86 -j"$(nproc)"
+tools/check_package.sh build/x86
 cmake --preset x64 >/dev/null
 cmake --build --preset x64 -j"$(nproc)"
+tools/check_package.sh build/x64
 ctest --preset x64
