@@ -4,10 +4,13 @@
  */
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string>
 
 #include "child.h"
+#include "error_record.h"
 #include "msjava_standin.h"
+#include "usage.h"
 #include "version_compare.h"
 
 struct VersionCase {
@@ -101,6 +104,39 @@ TEST_F(VersionExports, AnswersTheVersionQueries)
     WCHAR units[16];
     ASSERT_EQ(4, StandinStringUnits(version, units, 16));
     EXPECT_STREQ(L"2.01", units);
+}
+
+/* The release has one version: the library's text is the one in each
+ * deliverable's version resource, as text and as numbers, and in the name
+ * of the package. */
+TEST_F(VersionExports, OneVersionInTheLibraryTheResourcesAndThePackageName)
+{
+    ASSERT_TRUE(library != NULL);
+    HString text = Export<DllVersionFn>("com_zorv_ZORVNI_NIGetZORVDLLVersion")(NULL);
+    WCHAR units[32];
+    int length = StandinStringUnits(text, units, 32);
+    ASSERT_GT(length, 0);
+    const std::string version(units, units + length);
+    unsigned part[4] = {0, 0, 0, 0};
+    sscanf(version.c_str(), "%u.%u.%u.%u", &part[0], &part[1], &part[2], &part[3]);
+
+    for (const char *name : {"Vantrelc.exe", "zorv.exe", "zorvrni.dll"}) {
+        VersionStrings *record = NULL;
+        ASSERT_EQ(STATUS_OK, GetVersionStrings(DeliverablePath(name).c_str(), &record)) << name;
+        ASSERT_NE(nullptr, record) << name;
+        EXPECT_STREQ(version.c_str(), record->slot[VERSION_FILE_VERSION]) << name;
+        EXPECT_STREQ(version.c_str(), record->slot[VERSION_PRODUCT_VERSION]) << name;
+        VS_FIXEDFILEINFO *fixed = NULL;
+        UINT size = 0;
+        ASSERT_TRUE(VerQueryValueA(record->slot[VERSION_BLOCK], "\\", (void **)&fixed, &size));
+        EXPECT_EQ((DWORD)MAKELONG(part[1], part[0]), fixed->dwFileVersionMS) << name;
+        EXPECT_EQ((DWORD)MAKELONG(part[3], part[2]), fixed->dwFileVersionLS) << name;
+        EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS) << name;
+        EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS) << name;
+        FreeVersionStrings(record);
+    }
+    EXPECT_NE(std::string::npos, std::string(ZORV_PACKAGE_FILE_NAME).find("-" + version + "-"))
+        << ZORV_PACKAGE_FILE_NAME;
 }
 
 TEST_F(VersionExports, CompareVersionsFromJava)

@@ -8,6 +8,7 @@ tools/setup.sh
 for target in x86 x64; do
     cmake --preset $target >/dev/null
     cmake --build --preset $target -j"$(nproc)"
+    tools/check_package.sh build/$target
 done
 
 failed=()
