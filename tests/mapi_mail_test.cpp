@@ -344,25 +344,28 @@ TEST_F(MapiMail, ManyMailsHoldOneReferenceToTheClient)
 }
 
 /* Two first mails at the same moment take one reference between them. */
+struct FirstMailSender {
+    HANDLE go;
+    SendMailFn send;
+    int32_t result;
+};
+
+static DWORD WINAPI SendFirstMail(void *data)
+{
+    FirstMailSender *sender = (FirstMailSender *)data;
+    WaitForSingleObject(sender->go, INFINITE);
+    sender->result = sender->send(NULL, S(L"s"), S(L"b"), 0, NULL, 0, NULL, 0, NULL, 0, NULL,
+                                  NULL, NULL, 0);
+    return 0;
+}
+
 TEST_F(MapiMail, TwoFirstMailsAtOnceTakeOneReference)
 {
-    struct Sender {
-        HANDLE go;
-        SendMailFn send;
-        int32_t result;
-    };
     HANDLE go = CreateEventA(NULL, TRUE, FALSE, NULL);
-    Sender senders[2] = {{go, send, -1}, {go, send, -1}};
-    auto run = [](void *data) -> DWORD {
-        Sender *sender = (Sender *)data;
-        WaitForSingleObject(sender->go, INFINITE);
-        sender->result = sender->send(NULL, S(L"s"), S(L"b"), 0, NULL, 0, NULL, 0, NULL, 0,
-                                      NULL, NULL, NULL, 0);
-        return 0;
-    };
+    FirstMailSender senders[2] = {{go, send, -1}, {go, send, -1}};
     HANDLE threads[2];
     for (int i = 0; i < 2; i++)
-        threads[i] = CreateThread(NULL, 0, run, &senders[i], 0, NULL);
+        threads[i] = CreateThread(NULL, 0, SendFirstMail, &senders[i], 0, NULL);
     SetEvent(go);
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForMultipleObjects(2, threads, TRUE, 10000));
     for (int i = 0; i < 2; i++) {
