@@ -20,6 +20,7 @@
 #include "dialog_exports.h"
 #include "file_exports.h"
 #include "gui.h"
+#include "java_text.h"
 #include "launcher_run.h"
 #include "mapi_mail.h"
 #include "msjava_standin.h"
@@ -54,23 +55,6 @@ static const CodePageTexts *TextsOfThisCodePage()
     }
 }
 
-/* What the plain conversion makes of text. */
-static std::string Plain(const std::wstring &text)
-{
-    std::string ansi(text.size() * 2 + 1, '\0');
-    int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), &ansi[0],
-                                     (int)ansi.size(), NULL, NULL);
-    ansi.resize(length > 0 ? length : 0);
-    return ansi;
-}
-
-static std::string Narrow(HObject string)
-{
-    WCHAR units[4096];
-    int length = StandinStringUnits((HString)string, units, 4096);
-    return length < 0 ? "<not a String>" : Plain(std::wstring(units, length));
-}
-
 /* The refusal pending for the Java caller: message and arguments. */
 static std::vector<std::string> TakeRefusal()
 {
@@ -79,10 +63,10 @@ static std::vector<std::string> TakeRefusal()
     if (!StandinTakeException(&exception))
         return refusal;
     refusal.push_back(exception.className);
-    refusal.push_back(Narrow(exception.arguments[1]));
+    refusal.push_back(TextOf(exception.arguments[1]));
     const ArrayOfString *arguments = (const ArrayOfString *)exception.arguments[2];
     for (int i = 0; arguments && i < arguments->length; i++)
-        refusal.push_back(Narrow(arguments->body[i]));
+        refusal.push_back(TextOf(arguments->body[i]));
     return refusal;
 }
 
@@ -183,7 +167,7 @@ TEST_F(CodePage, LauncherRefusesAnArgumentItCannotWriteAndStartsNothing)
                                       "S\\x?y", "?w"};
     for (size_t i = 0; i < texts->lookAlikes.size(); i++) {
         const std::wstring &c = texts->lookAlikes[i];
-        ASSERT_NE(WideText(Plain(c)), c) << "not a look-alike here: " << Plain(c);
+        ASSERT_NE(WideText(AnsiText(c)), c) << "not a look-alike here: " << AnsiText(c);
         size_t place = i % places.size();
         LauncherResult run = RunLauncher(places[place](c));
         EXPECT_EQ(LauncherMessage("The argument " + shown[place] +
@@ -210,8 +194,8 @@ TEST_F(CodePage, LauncherPassesTextsTheCodePageHoldsUnchanged)
     EXPECT_FALSE(run.box.found) << run.box.text;
     Recording started = ReadRecording(recordPath);
     ASSERT_TRUE(started.present);
-    EXPECT_EQ(std::vector<std::string>({Plain(folder + L"\\r.exe"), Plain(held),
-                                        Plain(held + L" " + held)}),
+    EXPECT_EQ(std::vector<std::string>({AnsiText(folder + L"\\r.exe"), AnsiText(held),
+                                        AnsiText(held + L" " + held)}),
               started.arguments);
 }
 
@@ -220,7 +204,7 @@ TEST_F(CodePage, ExportsRefuseANameTheyCannotWriteBeforeDoingAnything)
     /* The files a look-alike path would name, where Windows can make
      * them: nothing may create, empty or remove any of them. */
     for (const std::wstring &c : texts->lookAlikes)
-        WriteTextFile(dir / Plain(NameWith(c)), "keep");
+        WriteTextFile(dir / AnsiText(NameWith(c)), "keep");
     CreateDirectoryA((dir / "x").c_str(), NULL);
     WriteTextFile(dir / "x\\y.txt", "keep");
     std::string before = TreeContent(dir.path);
@@ -303,7 +287,7 @@ TEST_F(CodePage, ExportsRefuseANameTheyCannotWriteBeforeDoingAnything)
     for (const std::wstring &c : texts->lookAlikes) {
         std::wstring name = NameWith(c);
         for (const Call &call : calls) {
-            std::string label = std::string(call.name) + " " + Plain(name);
+            std::string label = std::string(call.name) + " " + AnsiText(name);
             EXPECT_EQ(call.refused, call.call(call.asPath ? wideDir + L"\\" + name : name))
                 << label;
             EXPECT_EQ(std::vector<std::string>({"com/zorv/ZORVException", NOT_IN_CODE_PAGE,
@@ -329,14 +313,14 @@ TEST_F(CodePage, TextsOnlyShownKeepTheirLookAlikes)
                                              Strings({L"m.txt"}), 1));
     std::string mail = FileContent(mailPath);
     for (const char *field : {"subject=", "noteText=", "file.0.name="})
-        EXPECT_NE(std::string::npos, mail.find(field + Plain(text) + "\n")) << field << mail;
+        EXPECT_NE(std::string::npos, mail.find(field + AnsiText(text) + "\n")) << field << mail;
 
     BoxWatcher watcher;
     StartBoxWatcher(&watcher, 10000);
     EXPORT(NIMessageBox)(NULL, 0, StandinString(text.c_str()), StandinString(all.c_str()), 0);
     ShownBox box = FinishBoxWatcher(&watcher);
-    EXPECT_EQ(Plain(text), box.text);
-    EXPECT_EQ(Plain(all), box.caption);
+    EXPECT_EQ(AnsiText(text), box.text);
+    EXPECT_EQ(AnsiText(all), box.caption);
 }
 
 TEST_F(CodePage, ExportsTakeNamesTheCodePageHoldsUnchanged)
@@ -357,13 +341,13 @@ TEST_F(CodePage, ExportsTakeNamesTheCodePageHoldsUnchanged)
                                           StandinString(fileName.c_str()), fullPath, NULL, NULL,
                                           NULL, longs[0], StandinIntArray(1), NULL, longs[1],
                                           NULL, longs[2], NULL, longs[3], NULL));
-    EXPECT_EQ(Plain(filePath), Narrow(fullPath->body[0]));
+    EXPECT_EQ(AnsiText(filePath), TextOf(fullPath->body[0]));
     std::wstring to = texts->held + L"@example.com";
     ASSERT_EQ(0, EXPORT(NIWin32MAPISendMail)(NULL, StandinString(L"s"), StandinString(L"b"), 0,
                                              Strings({to}), 1, Strings({}), 0, Strings({}), 0,
                                              Strings({}), Strings({folder}), Strings({name}),
                                              1));
     std::string mail = FileContent(mailPath);
-    EXPECT_NE(std::string::npos, mail.find("recip.0.name=" + Plain(to) + "\n")) << mail;
-    EXPECT_NE(std::string::npos, mail.find("file.0.path=" + Plain(path) + "\n")) << mail;
+    EXPECT_NE(std::string::npos, mail.find("recip.0.name=" + AnsiText(to) + "\n")) << mail;
+    EXPECT_NE(std::string::npos, mail.find("file.0.path=" + AnsiText(path) + "\n")) << mail;
 }

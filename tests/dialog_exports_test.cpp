@@ -40,25 +40,6 @@ enum {
 
 static const DWORD WAIT_MS = 10000;
 
-static std::string Narrow(const std::wstring &text)
-{
-    std::string narrow(text.size() * 2 + 1, '\0');
-    int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), &narrow[0],
-                                     (int)narrow.size(), NULL, NULL);
-    narrow.resize(length > 0 ? length : 0);
-    return narrow;
-}
-
-/* A Java String as ANSI text; "<null>" or "<not a String>" otherwise. */
-static std::string TextOf(HObject string)
-{
-    if (!string)
-        return "<null>";
-    WCHAR units[1024];
-    int length = StandinStringUnits((HString)string, units, 1024);
-    return length < 0 ? "<not a String>" : Narrow(std::wstring(units, length));
-}
-
 static std::vector<std::string> TextsOf(HObject array)
 {
     std::vector<std::string> texts;

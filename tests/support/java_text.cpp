@@ -1,5 +1,5 @@
 /*
- * Java Strings from ANSI texts, through the stand-in VM.
+ * Java Strings from ANSI texts and back, through the stand-in VM.
  */
 #include "java_text.h"
 
@@ -8,4 +8,22 @@
 HString JavaText(const std::string &text)
 {
     return StandinString(WideText(text).c_str());
+}
+
+std::string AnsiText(const std::wstring &text)
+{
+    std::string ansi(text.size() * 2 + 1, '\0');
+    int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), &ansi[0],
+                                     (int)ansi.size(), NULL, NULL);
+    ansi.resize(length > 0 ? length : 0);
+    return ansi;
+}
+
+std::string TextOf(HObject string)
+{
+    if (!string)
+        return "<null>";
+    WCHAR units[4096];
+    int length = StandinStringUnits((HString)string, units, 4096);
+    return length < 0 ? "<not a String>" : AnsiText(std::wstring(units, length));
 }
