@@ -198,12 +198,12 @@ static int CheckPathLength(const char *modulePath, const char *path)
 /* -er in directory.  A value with a separator is joined as it stands; a
  * plain name (a pattern with -r) is looked for in the tree below directory
  * (-r), then on the search path (-s), and joined when neither finds it.
- * The result must fit a MAX_PATH buffer.  The tree search moves through the
- * directories, so the launcher then returns to currentDirectory, which the
- * started program is to inherit. */
+ * The result must fit a MAX_PATH buffer.  The tree search ends in
+ * directory, and that stays the current directory: the search path is
+ * tried from there, and the started program inherits it.  The launcher's
+ * own is restored when the run ends. */
 static int FindRelativeExecutable(const char *modulePath, const Switches *switches,
-                                  const char *directory, const char *currentDirectory,
-                                  char **path)
+                                  const char *directory, char **path)
 {
     const char *name = switches->value[SWITCH_ER];
     int plainName = FindFirstOf(name, "/\\") == NULL;
@@ -212,8 +212,6 @@ static int FindRelativeExecutable(const char *modulePath, const Switches *switch
     if (plainName && switches->flag[SWITCH_R])
         status = FindFileRecursive(directory, name, &directoryAttribute, MATCH_NONE, 1, 0, path,
                                    NULL, NULL, NULL);
-    if (status == STATUS_OK && plainName && switches->flag[SWITCH_R])
-        status = ChangeDirectory(currentDirectory, NULL);
     if (status == STATUS_OK && plainName && switches->flag[SWITCH_S] && !*path)
         status = SearchSystemPath(NULL, name, NULL, path, NULL);
     if (status == STATUS_OK && !*path)
@@ -239,8 +237,7 @@ static int FindExecutable(const char *modulePath, const char *currentDirectory,
         directory = NULL;
     } else if (status == STATUS_OK) {
         status = FindRelativeExecutable(modulePath, switches,
-                                        directory ? directory : currentDirectory,
-                                        currentDirectory, path);
+                                        directory ? directory : currentDirectory, path);
     }
     free(directory);
     return status;

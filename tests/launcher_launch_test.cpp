@@ -40,9 +40,10 @@ protected:
         *result = RunLauncher(arguments, directory);
         return ReadRecording(recordPath);
     }
-    /* Runs with -w and checks that the recorder at path was started. */
+    /* Runs with -w in directory and checks that the recorder at path was
+     * started, in startedIn (by default the launcher's own directory). */
     void ExpectStarted(const std::string &arguments, const std::string &path,
-                       const char *directory = NULL)
+                       const char *directory = NULL, const char *startedIn = NULL)
     {
         LauncherResult run;
         Recording started = Run(arguments + " -w", &run, directory);
@@ -50,8 +51,8 @@ protected:
         EXPECT_EQ(7u, run.exitCode) << arguments;
         ASSERT_TRUE(started.present) << arguments;
         EXPECT_EQ(Quoted(path), started.commandLine) << arguments;
-        if (directory) {
-            EXPECT_EQ(directory, started.currentDirectory) << arguments;
+        if (startedIn || directory) {
+            EXPECT_EQ(startedIn ? startedIn : directory, started.currentDirectory) << arguments;
         }
     }
 };
@@ -138,8 +139,9 @@ TEST_F(LauncherLaunch, FindsTheFileFromEachKindOfDirectorySwitch)
 }
 
 /* The tree search skips directories that match, prefers the start directory
- * to its subdirectories, and leaves the started program the launcher's own
- * current directory.  Without a directory switch it starts from there. */
+ * to its subdirectories, and starts the program in the directory searched,
+ * from which the search path is tried too.  Without a directory switch it
+ * starts from the launcher's own. */
 TEST_F(LauncherLaunch, TreeSearchFindsTheFirstMatchingFile)
 {
     Directory("deep");
@@ -152,10 +154,16 @@ TEST_F(LauncherLaunch, TreeSearchFindsTheFirstMatchingFile)
     App("flat\\sub\\app.exe");
     std::string flat = App("flat\\app.exe");
     std::string elsewhere = Directory("elsewhere");
-    ExpectStarted("-d " + Quoted(root / "deep") + " -er ap?.exe -r", deep, elsewhere.c_str());
-    ExpectStarted("-d " + Quoted(root / "flat") + " -er app*.exe -r", flat, elsewhere.c_str());
+    ExpectStarted("-d " + Quoted(root / "deep") + " -er ap?.exe -r", deep, elsewhere.c_str(),
+                  (root / "deep").c_str());
+    ExpectStarted("-d flat -er app*.exe -r", flat, root.path.c_str(), (root / "flat").c_str());
     ExpectStarted("-er ap?.exe -r", deep, (root / "deep").c_str());
     ExpectStarted("-er app.exe", flat, (root / "flat").c_str());
+    /* The launcher's own directory is not searched again after the tree. */
+    App("elsewhere\\zorvhere.exe");
+    LauncherResult run;
+    Run("-d " + Quoted(root / "flat") + " -er zorvhere.exe -r -s", &run, elsewhere.c_str());
+    EXPECT_EQ(SystemErrorText(ERROR_FILE_NOT_FOUND), run.box.text);
 }
 
 TEST_F(LauncherLaunch, SearchPathIsTriedAfterTheTree)
