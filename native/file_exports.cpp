@@ -58,7 +58,10 @@ int GetFileTypeName(const char *path, char **typeName)
 {
     if (!path || !typeName)
         return InvalidParameterStatus();
-    CoInitialize(NULL);
+    /* Only a CoInitialize that succeeded is undone: on a thread of the
+     * multithreaded apartment it fails, and undoing it would take the
+     * caller's own COM set-up away. */
+    HRESULT initialized = CoInitialize(NULL);
     SHFILEINFOA info;
     memset(&info, 0, sizeof(info));
     int status = STATUS_OK;
@@ -68,7 +71,8 @@ int GetFileTypeName(const char *path, char **typeName)
         info.szTypeName[sizeof(info.szTypeName) - 1] = '\0';
         status = DupString(typeName, info.szTypeName);
     }
-    CoUninitialize();
+    if (SUCCEEDED(initialized))
+        CoUninitialize();
     return status;
 }
 

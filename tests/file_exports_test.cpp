@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <winioctl.h>
 
+#include <functional>
 #include <set>
 #include <stdio.h>
 #include <string>
@@ -22,6 +24,7 @@
 #include "error_record.h"
 #include "file_info.h"
 #include "msjava_standin.h"
+#include "shell.h"
 #include "temp_directory.h"
 
 static FILETIME At(int64_t ticks)
@@ -404,6 +407,37 @@ TEST_F(FileExports, TypeNameTheShellCannotGiveFailsLast)
     EXPECT_EQ(std::vector<std::string>{joined}, Arguments(exception));
     EXPECT_EQ("before", Text(c.typeName));
     ExpectFileAgreesWithWindows(c, dir / "plain.txt", false);
+}
+
+/* A Java thread may have joined the multithreaded apartment, where the
+ * type name's CoInitialize fails: the caller's COM must stay set up. */
+struct ApartmentCall {
+    std::function<int()> getFileInfo;
+    HRESULT joined, after;
+    int status;
+};
+
+TEST_F(FileExports, TypeNameLeavesTheCallersApartmentSetUp)
+{
+    ASSERT_TRUE(WriteTextFile(dir / "a.txt", "a"));
+    FileInfoCall c;
+    ApartmentCall call = {[&] { return GetFileInfo(dir.path, "a.txt", c); }, E_FAIL, E_FAIL, -1};
+    ThreadCall thread;
+    StartThreadCall(&thread, [](void *context) {
+        ApartmentCall *call = (ApartmentCall *)context;
+        call->joined = CoInitializeEx(NULL, COINIT_MULTITHREADED);
+        call->status = call->getFileInfo();
+        /* Still in the apartment: joining again only counts once more. */
+        call->after = CoInitializeEx(NULL, COINIT_MULTITHREADED);
+        for (HRESULT result : {call->joined, call->after})
+            if (SUCCEEDED(result))
+                CoUninitialize();
+        return 0;
+    }, &call);
+    FinishThreadCall(&thread, 10000);
+    EXPECT_EQ(S_OK, call.joined);
+    EXPECT_EQ(0, call.status);
+    EXPECT_EQ(S_FALSE, call.after);
 }
 
 TEST_F(FileExports, JoinedPathsOverTheLimitAreRefusedUncut)
