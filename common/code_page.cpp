@@ -16,8 +16,17 @@
 
 const char NOT_IN_CODE_PAGE[] = "The text %s cannot be written in the system's code page.";
 
+static int HoldsNul(const WCHAR *units, int count)
+{
+    for (int i = 0; i < count; i++)
+        if (units[i] == 0)
+            return 1;
+    return 0;
+}
+
 /* Converts count units into text (size bytes) and back into back (room for
- * count units): *exact is 1 only when back equals units. */
+ * count units): *exact is 1 only when back equals units and no NUL would
+ * end the ANSI string early. */
 static int RoundTrip(const WCHAR *units, int count, char *text, int size, WCHAR *back,
                      int *length, int *exact)
 {
@@ -26,7 +35,8 @@ static int RoundTrip(const WCHAR *units, int count, char *text, int size, WCHAR 
         return STATUS_SYSTEM_ERROR;
     int read = MultiByteToWideChar(CP_ACP, 0, text, written, back, count);
     *length = written;
-    *exact = read == count && memcmp(back, units, (size_t)count * sizeof(WCHAR)) == 0;
+    *exact = read == count && memcmp(back, units, (size_t)count * sizeof(WCHAR)) == 0 &&
+             !HoldsNul(units, count);
     return STATUS_OK;
 }
 

@@ -87,14 +87,12 @@ int JavaStringToBuffer(HString string, char *buffer, int size)
     return STATUS_OK;
 }
 
-/* The exact conversion's refusal keeps its record and gets a status of
- * its own; any other failure (an empty String, a text that does not fit)
- * is the boundary's usual one. */
+/* The exact conversion's refusal keeps its record; its other failures
+ * (an empty String, a text that does not fit) are the boundary's usual
+ * one. */
 static int NameStatus(int status)
 {
-    if (status == STATUS_APP_ERROR)
-        return STATUS_NOT_IN_CODE_PAGE;
-    return status == STATUS_OK || status == STATUS_CRT_ERROR ? status : ConversionFailed();
+    return status == STATUS_SYSTEM_ERROR ? ConversionFailed() : status;
 }
 
 int JavaNameToAnsi(HString string, char **text)
@@ -129,13 +127,6 @@ int JavaNameToBuffer(HString string, char *buffer, int size)
     return STATUS_OK;
 }
 
-int RaiseRefusedName(int status)
-{
-    if (status == STATUS_NOT_IN_CODE_PAGE)
-        ThrowStatusException(status);
-    return status;
-}
-
 /* The record's arguments as a String[], or null when there are none or the
  * array cannot be made. */
 static HObject RecordArguments(const ErrorRecord *record)
@@ -151,27 +142,13 @@ static HObject RecordArguments(const ErrorRecord *record)
     return (HObject)arguments;
 }
 
-/* The VM's own error for status, or null when it is described by the
- * error record instead. */
-static const char *VmErrorClass(int status)
-{
-    switch (status) {
-    case STATUS_JAVA_OUT_OF_MEMORY: return "java/lang/OutOfMemoryError";
-    case STATUS_JAVA_NULL_ARRAY: return "java/lang/NullPointerException";
-    case STATUS_JAVA_EMPTY_ARRAY: return "java/lang/ArrayIndexOutOfBoundsException";
-    default: return NULL;
-    }
-}
-
 int ThrowStatusException(int status)
 {
-    const char *vmError = VmErrorClass(status);
-    if (vmError) {
-        SignalError(NULL, vmError, NULL);
+    if (status == STATUS_JAVA_OUT_OF_MEMORY) {
+        SignalError(NULL, "java/lang/OutOfMemoryError", NULL);
         return 0;
     }
-    const ErrorRecord *record =
-        GetErrorText(status == STATUS_NOT_IN_CODE_PAGE ? STATUS_APP_ERROR : status);
+    const ErrorRecord *record = GetErrorText(status);
     if (!record)
         return 0;
     HObject arguments = RecordArguments(record);
@@ -221,14 +198,20 @@ int JavaStringAnsiLength(HString string)
                       : 0;
 }
 
+static int RaiseForStore(const char *className)
+{
+    SignalError(NULL, className, NULL);
+    return InvalidParameterStatus();
+}
+
 int CheckOutParameters(const OutParameter *parameters, size_t count)
 {
     for (size_t i = 0; i < count; i++) {
         const ArrayOfInt *array = (const ArrayOfInt *)parameters[i].array;
         if (!array && parameters[i].required)
-            return STATUS_JAVA_NULL_ARRAY;
+            return RaiseForStore("java/lang/NullPointerException");
         if (array && array->length < 1)
-            return STATUS_JAVA_EMPTY_ARRAY;
+            return RaiseForStore("java/lang/ArrayIndexOutOfBoundsException");
     }
     return STATUS_OK;
 }

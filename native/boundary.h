@@ -8,14 +8,10 @@
 #include "rni.h"
 #include "error_record.h"
 
+/* With the common library's, the only statuses a Java caller sees. */
 enum {
     STATUS_JAVA_OUT_OF_MEMORY = 64,
-    STATUS_EMPTY_ARGUMENT = 128,
-    STATUS_JAVA_NULL_ARRAY = 256,
-    STATUS_JAVA_EMPTY_ARRAY = 512,
-    /* A name refused by the exact conversion, described by the error
-     * record; raised even by the exports that answer by result only. */
-    STATUS_NOT_IN_CODE_PAGE = 1024
+    STATUS_EMPTY_ARGUMENT = 128
 };
 
 #define ZORV_EXCEPTION_CLASS "com/zorv/ZORVException"
@@ -35,22 +31,15 @@ int JavaStringsToAnsi(HString first, HString second, char **firstText, char **se
 int JavaStringToBuffer(HString string, char *buffer, int size);
 /* The conversions of texts that name something (code_page.h says which):
  * as JavaStringToAnsi, JavaStringsToAnsi and JavaStringToBuffer, but a text
- * the code page cannot write exactly is refused with
- * STATUS_NOT_IN_CODE_PAGE, and a refused or failed conversion into a
- * buffer leaves all size bytes zero. */
+ * the code page cannot write exactly, or one holding a NUL, is refused with
+ * STATUS_APP_ERROR and NOT_IN_CODE_PAGE in the record, and a refused or
+ * failed conversion into a buffer leaves all size bytes zero. */
 int JavaNameToAnsi(HString string, char **text);
 int JavaNamesToAnsi(HString first, HString second, char **firstText, char **secondText);
 int JavaNameToBuffer(HString string, char *buffer, int size);
-/* For the exports that answer by their result only: a refused name is
- * raised all the same, since the result would not say why nothing was
- * done.  Returns status. */
-int RaiseRefusedName(int status);
 /* Makes the exception for status pending in the current thread: the
  * com/zorv/ZORVException built from the error text of status, or
- * java/lang/OutOfMemoryError for STATUS_JAVA_OUT_OF_MEMORY,
- * java/lang/NullPointerException for STATUS_JAVA_NULL_ARRAY and
- * java/lang/ArrayIndexOutOfBoundsException for STATUS_JAVA_EMPTY_ARRAY,
- * as Java itself would raise for the store.  Returns 0. */
+ * java/lang/OutOfMemoryError for STATUS_JAVA_OUT_OF_MEMORY.  Returns 0. */
 int ThrowStatusException(int status);
 /* With text and out both given, stores a new String of text into element 0
  * of out, which must have one.  Always STATUS_OK. */
@@ -72,8 +61,12 @@ struct OutParameter {
     const void *array;
     bool required;
 };
-/* STATUS_OK when every one has an element 0 or is optional and null;
- * otherwise STATUS_JAVA_NULL_ARRAY or STATUS_JAVA_EMPTY_ARRAY for the
- * first that has not.  Exports check before any work, so a bad out
- * parameter is never written past and no dialog opens for it. */
+/* STATUS_OK when every one has an element 0 or is optional and null.
+ * Otherwise the first that has not raises what Java itself would raise for
+ * the store (java/lang/NullPointerException or
+ * java/lang/ArrayIndexOutOfBoundsException), and the result is
+ * STATUS_SYSTEM_ERROR with ERROR_INVALID_PARAMETER, as for any required
+ * argument that is missing; the export then returns at once, raising
+ * nothing more.  Exports check before any work, so a bad out parameter is
+ * never written past and no dialog opens for it. */
 int CheckOutParameters(const OutParameter *parameters, size_t count);

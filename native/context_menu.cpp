@@ -298,7 +298,7 @@ int RunMenuExport(HString directory, HString name, int (*show)(const char *path)
         status = show(path);
     free(directoryText);
     free(nameText);
-    return RaiseRefusedName(status) == STATUS_OK ? 0 : 1;
+    return status == STATUS_OK ? 0 : 1;
 }
 
 static int ShowContextMenuAtCursor(const char *path)

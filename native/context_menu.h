@@ -43,8 +43,9 @@ int ShowShellContextMenu(HWND owner, const char *path, const POINT *point);
 /* What both menu exports do with their Java arguments: directory and name
  * joined (a blank name: the directory alone) and handed to show; result 0
  * when show succeeded, else 1.  A path that would not fit MAX_PATH gives 1;
- * a directory or name the code page cannot write gives 1 and raises its
- * refusal, and no menu is shown. */
+ * a directory or name the code page cannot write, or one holding a NUL,
+ * gives 1 with the refusal in the error record, and no menu is shown.
+ * Raises nothing. */
 int RunMenuExport(HString directory, HString name, int (*show)(const char *path));
 
 extern "C" {

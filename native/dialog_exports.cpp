@@ -206,18 +206,19 @@ int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject, HString initialDirectory, H
 {
     const OutParameter outs[] = { { chosenDirectory, false }, { directoryFlag, true } };
     int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
-    if (status != STATUS_OK) {
-        ThrowStatusException(status);
+    if (status != STATUS_OK)
         return status;
-    }
     /* Texts that do not convert are no error here: the browser gets empty
-     * ones.  Only an initial directory the code page cannot write is
-     * refused, since its look-alike would open the browser elsewhere. */
+     * ones, and an initial directory that is empty or too long for a path
+     * opens it at its default.  Only an initial directory the code page
+     * cannot write is refused, since its look-alike would open the browser
+     * elsewhere. */
     char initial[MAX_PATH] = "";
     char titleText[MAX_PATH] = "";
     JavaStringToBuffer(title, titleText, sizeof(titleText));
-    if (JavaNameToBuffer(initialDirectory, initial, sizeof(initial)) == STATUS_NOT_IN_CODE_PAGE)
-        status = STATUS_NOT_IN_CODE_PAGE;
+    int initialLength = JavaStringAnsiLength(initialDirectory);
+    if (initialLength > 0 && initialLength < MAX_PATH)
+        status = JavaNameToBuffer(initialDirectory, initial, sizeof(initial));
     char *chosen = NULL;
     if (status == STATUS_OK)
         status = BrowseForDirectory(initial, titleText, browseFlags, &chosen,

@@ -122,8 +122,9 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
         { lastWriteText, false },   { lastWriteSeconds, true },   { attributeTexts, false },
     };
     int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
-    if (status == STATUS_OK)
-        status = JoinJavaPath(directory, name, &path);
+    if (status != STATUS_OK)
+        return status;
+    status = JoinJavaPath(directory, name, &path);
     if (status == STATUS_OK)
         status = QueryFileInfo(path, &texts[0], &texts[1], NULL, NULL, NULL, &size->body[0],
                                (uint32_t *)&linkCount->body[0], &texts[2],
@@ -163,8 +164,9 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileSystemInfo(HObject, HString director
         { fileSystemName, false }, { flagTexts, false }, { maxComponentLength, true },
     };
     int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
-    if (status == STATUS_OK)
-        status = JoinJavaPath(directory, name, &path);
+    if (status != STATUS_OK)
+        return status;
+    status = JoinJavaPath(directory, name, &path);
     if (status == STATUS_OK)
         status = QueryFileSystemInfo(path, &fileSystem, &flags,
                                      (uint32_t *)&maxComponentLength->body[0]);
@@ -193,8 +195,9 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
         { availableBytes, true },
     };
     int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
-    if (status == STATUS_OK)
-        status = JoinJavaPath(directory, name, &path);
+    if (status != STATUS_OK)
+        return status;
+    status = JoinJavaPath(directory, name, &path);
     if (status == STATUS_OK)
         status = QueryStorageInfo(path, &volume, &serial, &driveType,
                                   (uint32_t *)&spaceKnown->body[0], &freeBytes->body[0],
@@ -219,7 +222,7 @@ int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject, HString path, int32_t
     if (status == STATUS_OK)
         status = CrtCreateNewFile(text, overwrite == 1 ? 1 : 0, NULL, &existed);
     free(text);
-    return RaiseRefusedName(status) == STATUS_OK ? 0 : 1;
+    return status == STATUS_OK ? 0 : 1;
 }
 
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *tempDirectory)
@@ -227,8 +230,9 @@ int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *tempDirec
     char directory[MAX_PATH];
     const OutParameter outs[] = { { tempDirectory, false } };
     int status = CheckOutParameters(outs, 1);
-    if (status == STATUS_OK)
-        status = GetOsTempDirectory(directory);
+    if (status != STATUS_OK)
+        return status;
+    status = GetOsTempDirectory(directory);
     if (status == STATUS_OK)
         status = SetOutString(tempDirectory, directory);
     return FailIfNotOk(status);

@@ -30,8 +30,9 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
     HObject self, HString directory, HString name, ArrayOfString *volumeName,
     ArrayOfString *serialText, ArrayOfString *driveTypeText, ArrayOfInt *spaceKnown,
     ArrayOfLong *freeBytes, ArrayOfLong *totalBytes, ArrayOfLong *availableBytes);
-/* 0 when the empty file was made, else 1; raises only the refusal of a
- * path the code page cannot write. */
+/* 0 when the empty file was made, else 1 (an empty path, one the code page
+ * cannot write or one holding a NUL among them), with the failure in the
+ * error record.  Raises nothing. */
 int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject self, HString path,
                                                   int32_t overwrite);
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject self, ArrayOfString *tempDirectory);

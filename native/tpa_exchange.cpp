@@ -107,10 +107,8 @@ HObject __cdecl com_zorv_ZORVNI_NIListenTPARequest(HObject, int32_t seconds,
     const OutParameter outs[] = { { state, true } };
     int status = CheckOutParameters(outs, 1);
     /* Nothing is delivered or taken for a state that cannot be stored. */
-    if (status != STATUS_OK) {
-        ThrowStatusException(status);
+    if (status != STATUS_OK)
         return NULL;
-    }
     status = response ? DeliverResponse(response) : STATUS_OK;
     /* One wait, not a poll: a request that comes meanwhile is seen after it. */
     if (status == STATUS_OK && !RequestWaiting())

@@ -31,7 +31,7 @@ int32_t __cdecl com_zorv_ZORVNI_NICompareVersions(HObject, HString first, HStrin
     const OutParameter outs[] = { { partIndex, true } };
     int status = CheckOutParameters(outs, 1);
     if (status != STATUS_OK)
-        return ThrowStatusException(status);
+        return 0;
     status = JavaStringsToAnsi(first, second, &firstText, &secondText);
     if (status == STATUS_OK)
         result = CompareVersions(firstText, secondText, &partIndex->body[0]);

@@ -405,6 +405,9 @@ std::string JudgeReport(const ExportCase &export_, const Outcome &outcome,
     bool raised = outcome.raised;
     switch (export_.reporting) {
     case BY_STATUS:
+        if (code != 0 && code != 2 && code != 4 && code != 8 && code != 32 && code != 64 &&
+            code != 128)
+            return "status " + std::to_string(code) + " not one a Java caller knows";
         return (code != 0) == raised ? "" : "status and exception disagree";
     case BY_ONE:
         return (code == 1 && !raised) || (code == 0 && raised) ? "" : "result not 1 or 0";
