@@ -7,6 +7,9 @@
 
 #include <stddef.h>
 
+/* The number of elements of an array (not of a pointer). */
+#define ARRAY_SIZE(array) (sizeof(array) / sizeof((array)[0]))
+
 /* Needs out (a pointer to the caller's pointer).  *out receives count * size
  * zero bytes from calloc, which the receiver frees with free().  Null out:
  * STATUS_CRT_ERROR, errno EINVAL.  Refused: STATUS_CRT_ERROR, errno ENOMEM,

@@ -269,7 +269,7 @@ static int JoinEntry(const char *directory, const char *name, char *entry)
 
 static int DialogFailure(DWORD code)
 {
-    for (size_t i = 0; i < sizeof(DIALOG_ERRORS) / sizeof(DIALOG_ERRORS[0]); i++)
+    for (size_t i = 0; i < ARRAY_SIZE(DIALOG_ERRORS); i++)
         if (DIALOG_ERRORS[i].code == code)
             return AppFailure(DIALOG_ERRORS[i].message, 0);
     return STATUS_OK;

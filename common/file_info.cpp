@@ -55,9 +55,8 @@ static const FlagText FILE_SYSTEM_FLAG_TEXTS[] = {
     { FILE_VOLUME_QUOTAS, "The file system supports disk quotas." },
 };
 
-#define COUNT_OF(table) (sizeof(table) / sizeof((table)[0]))
-static_assert(COUNT_OF(ATTRIBUTE_TEXTS) < ATTRIBUTE_LIST_SIZE, "room for the null end");
-static_assert(COUNT_OF(FILE_SYSTEM_FLAG_TEXTS) < FILE_SYSTEM_FLAG_LIST_SIZE,
+static_assert(ARRAY_SIZE(ATTRIBUTE_TEXTS) < ATTRIBUTE_LIST_SIZE, "room for the null end");
+static_assert(ARRAY_SIZE(FILE_SYSTEM_FLAG_TEXTS) < FILE_SYSTEM_FLAG_LIST_SIZE,
               "room for the null end");
 
 /* Indexed by GetDriveTypeA's result; anything beyond is unknown. */
@@ -262,10 +261,10 @@ int QueryFileInfo(const char *path, char **fullPath, char **shortPath, void *,
             { &info.ftLastAccessTime, lastAccessText, lastAccessSeconds },
             { &info.ftLastWriteTime, lastWriteText, lastWriteSeconds },
         };
-        status = DeliverTimes(times, COUNT_OF(times));
+        status = DeliverTimes(times, ARRAY_SIZE(times));
     }
     if (status == STATUS_OK && attributeTexts)
-        status = NewFlagList(ATTRIBUTE_TEXTS, COUNT_OF(ATTRIBUTE_TEXTS), ATTRIBUTE_LIST_SIZE,
+        status = NewFlagList(ATTRIBUTE_TEXTS, ARRAY_SIZE(ATTRIBUTE_TEXTS), ATTRIBUTE_LIST_SIZE,
                              info.dwFileAttributes, attributeTexts);
 
     if (handle != INVALID_HANDLE_VALUE)
@@ -325,14 +324,14 @@ int QueryFileSystemInfo(const char *path, char **fileSystemName, const char ***f
     if (status == STATUS_OK && maxComponentLength)
         *maxComponentLength = maxComponent;
     if (status == STATUS_OK && flagTexts)
-        status = NewFlagList(FILE_SYSTEM_FLAG_TEXTS, COUNT_OF(FILE_SYSTEM_FLAG_TEXTS),
+        status = NewFlagList(FILE_SYSTEM_FLAG_TEXTS, ARRAY_SIZE(FILE_SYSTEM_FLAG_TEXTS),
                              FILE_SYSTEM_FLAG_LIST_SIZE, flags, flagTexts);
     return status;
 }
 
 static const char *DriveTypeText(UINT type)
 {
-    return type < COUNT_OF(DRIVE_TYPE_TEXTS) ? DRIVE_TYPE_TEXTS[type] : DRIVE_TYPE_TEXTS[0];
+    return type < ARRAY_SIZE(DRIVE_TYPE_TEXTS) ? DRIVE_TYPE_TEXTS[type] : DRIVE_TYPE_TEXTS[0];
 }
 
 static int NewSerialText(DWORD serial, char **serialText)

@@ -183,7 +183,7 @@ int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
             { name, parts.name },         { drive, parts.drive },
             { dirPart, parts.dirPart },   { extension, parts.extension },
         };
-        status = DeliverParts(outputs, sizeof(outputs) / sizeof(outputs[0]));
+        status = DeliverParts(outputs, ARRAY_SIZE(outputs));
     }
     if (status == STATUS_OK && attributes)
         *attributes = parts.attributes;

@@ -8,6 +8,7 @@
  */
 #include "dialog_exports.h"
 
+#include "alloc.h"
 #include "boundary.h"
 #include "choose_files.h"
 #include "strings.h"
@@ -205,7 +206,7 @@ int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject, HString initialDirectory, H
                                             ArrayOfInt *directoryFlag)
 {
     const OutParameter outs[] = { { chosenDirectory, false }, { directoryFlag, true } };
-    int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
+    int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return status;
     /* Texts that do not convert are no error here: the browser gets empty

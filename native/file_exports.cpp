@@ -7,6 +7,7 @@
  */
 #include "file_exports.h"
 
+#include "alloc.h"
 #include "boundary.h"
 #include "file_info.h"
 #include "file_operations.h"
@@ -121,7 +122,7 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
         { creationSeconds, true },  { lastAccessText, false },    { lastAccessSeconds, true },
         { lastWriteText, false },   { lastWriteSeconds, true },   { attributeTexts, false },
     };
-    int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
+    int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return status;
     status = JoinJavaPath(directory, name, &path);
@@ -135,7 +136,7 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
             { fullPath, texts[0] },     { shortPath, texts[1] },      { creationText, texts[2] },
             { lastAccessText, texts[3] }, { lastWriteText, texts[4] },
         };
-        status = StoreTexts(outputs, sizeof(outputs) / sizeof(outputs[0]));
+        status = StoreTexts(outputs, ARRAY_SIZE(outputs));
     }
     if (status == STATUS_OK)
         status = StoreList(attributeTexts, attributes);
@@ -163,7 +164,7 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileSystemInfo(HObject, HString director
     const OutParameter outs[] = {
         { fileSystemName, false }, { flagTexts, false }, { maxComponentLength, true },
     };
-    int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
+    int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return status;
     status = JoinJavaPath(directory, name, &path);
@@ -194,7 +195,7 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
         { spaceKnown, true },  { freeBytes, true },    { totalBytes, true },
         { availableBytes, true },
     };
-    int status = CheckOutParameters(outs, sizeof(outs) / sizeof(outs[0]));
+    int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return status;
     status = JoinJavaPath(directory, name, &path);
@@ -206,7 +207,7 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
         const TextOutput outputs[] = {
             { volumeName, volume }, { serialText, serial }, { driveTypeText, driveType },
         };
-        status = StoreTexts(outputs, sizeof(outputs) / sizeof(outputs[0]));
+        status = StoreTexts(outputs, ARRAY_SIZE(outputs));
     }
     free(volume);
     free(serial);
@@ -229,7 +230,7 @@ int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *tempDirec
 {
     char directory[MAX_PATH];
     const OutParameter outs[] = { { tempDirectory, false } };
-    int status = CheckOutParameters(outs, 1);
+    int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return status;
     status = GetOsTempDirectory(directory);

@@ -10,6 +10,7 @@
  */
 #include "tpa_exchange.h"
 
+#include "alloc.h"
 #include "boundary.h"
 
 #include <direct.h>
@@ -105,7 +106,7 @@ HObject __cdecl com_zorv_ZORVNI_NIListenTPARequest(HObject, int32_t seconds,
 {
     HObject result = NULL;
     const OutParameter outs[] = { { state, true } };
-    int status = CheckOutParameters(outs, 1);
+    int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     /* Nothing is delivered or taken for a state that cannot be stored. */
     if (status != STATUS_OK)
         return NULL;

@@ -4,6 +4,7 @@
  */
 #include "version_exports.h"
 
+#include "alloc.h"
 #include "boundary.h"
 #include "version_compare.h"
 
@@ -29,7 +30,7 @@ int32_t __cdecl com_zorv_ZORVNI_NICompareVersions(HObject, HString first, HStrin
     char *secondText = NULL;
     int result = 0;
     const OutParameter outs[] = { { partIndex, true } };
-    int status = CheckOutParameters(outs, 1);
+    int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return 0;
     status = JavaStringsToAnsi(first, second, &firstText, &secondText);
