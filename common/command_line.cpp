@@ -1,7 +1,8 @@
 /*
- * Splitting a command line into an argument vector by the rules of the
- * Microsoft C run-time, the rules the launcher's usage text asks callers to
- * quote by: white space separates outside double quotes; 2n backslashes
+ * Splitting a command line into an argument vector by the rules the
+ * launcher's usage text asks callers to quote by (command_line.h says where
+ * they depart from the C run-time's): white space separates outside double
+ * quotes; 2n backslashes
  * before a double quote give n backslashes and the quote opens or closes
  * quoting, 2n + 1 give n backslashes and a literal quote; backslashes
  * anywhere else are literal.  A double-byte character is taken whole, so a

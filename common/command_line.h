@@ -1,7 +1,17 @@
 /*
- * Splitting a command line into an argument vector by the Microsoft C
- * run-time rules.  A vector is an allocated array of allocated strings; the
- * caller frees it with FreeArgumentVector.
+ * Splitting a command line into an argument vector.  Blanks, quotes and
+ * backslashes work as in the Microsoft C run-time, with two departures:
+ * - Inside quotes, two double quotes close and reopen the quoting and give
+ *   nothing ("a "" b" is "a  b"); the run-time from Visual C++ 2008 on
+ *   gives one literal quote there.
+ * - Element 0, the program's path, is split like every other element; the
+ *   run-time reads it up to the next quote with backslashes literal.
+ * They stay because the product's callers quote by these rules, which the
+ * launcher's usage text gives them, and a command line written for the
+ * launcher must split as it always has.
+ *
+ * A vector is an allocated array of allocated strings; the caller frees it
+ * with FreeArgumentVector.
  */
 #pragma once
 

@@ -1,6 +1,7 @@
 /*
- * Command-line splitting by the run-time rules: a table of lines, a round
- * trip over generated vectors, and the wide splitter's system check.
+ * Command-line splitting by the launcher's quoting rules (the run-time's,
+ * but for doubled quotes inside quotes and element 0): a table of lines, a
+ * round trip over generated vectors, and the wide splitter's system check.
  */
 #include <gtest/gtest.h>
 
