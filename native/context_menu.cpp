@@ -289,6 +289,7 @@ int RunMenuExport(HString directory, HString name, int (*show)(const char *path)
 {
     char *directoryText = NULL;
     char *nameText = NULL;
+    /* cppcheck-suppress variableScope ; path points into it after MenuPath */
     char joined[MAX_PATH] = "";
     const char *path = NULL;
     int status = JavaNamesToAnsi(directory, name, &directoryText, &nameText);

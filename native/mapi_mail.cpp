@@ -297,8 +297,8 @@ int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
     /* Titles get a place per attachment: one without a title shows its file
      * name.  They are the only free texts among the lists. */
     for (int i = 0; i < LIST_COUNT && status == STATUS_OK; i++) {
-        bool titles = i == (int)LIST_TITLES;
-        status = ConvertList(arrays[i], titles ? attachments : 0, !titles, &mail.lists[i]);
+        bool isTitles = i == (int)LIST_TITLES;
+        status = ConvertList(arrays[i], isTitles ? attachments : 0, !isTitles, &mail.lists[i]);
     }
     if (status == STATUS_OK)
         status = SendMapiMail(NULL, mail.subject, mail.noteText, receipt,

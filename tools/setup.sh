@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-          wine wine64 xvfb googletest unzip)
+          wine wine64 xvfb googletest unzip clang-format cppcheck)
 add_i386=no
 if tools/x86-runs.sh; then
     packages+=(wine32:i386)
