@@ -4,7 +4,8 @@
 # deliverables and README.txt, at its top and nothing besides; each
 # deliverable is the build's own file stripped; README.txt has Windows line
 # ends; SHA256SUMS lists the ZIP and each of its files and verifies them.
-# The three 32-bit files together stay under 320 KB (320,000 bytes).
+# The three 32-bit files together stay under 320 KB (320,000 bytes).  It
+# ends by printing the size of each packaged file.
 #   check_package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -33,7 +34,7 @@ pe_time() {
     od -An -t u4 -j $((header + 8)) -N 4 "$1"
 }
 total=0
-sizes=""
+sizes=()
 for file in "${deliverables[@]}"; do
     [ -f "$work/$file" ] || continue
     SOURCE_DATE_EPOCH=$(($(pe_time "$work/$file"))) \
@@ -41,7 +42,7 @@ for file in "${deliverables[@]}"; do
     cmp -s "$work/$file.expected" "$work/$file" || fail "$file is not the stripped build output"
     size=$(stat -c %s "$work/$file")
     total=$((total + size))
-    sizes+=" $file $size"
+    sizes+=("$(printf '%10d  %s' "$size" "$file")")
     rm "$work/$file.expected"
 done
 if [ -f "$work/README.txt" ] && grep -q $'[^\r]$' "$work/README.txt"; then
@@ -57,4 +58,5 @@ case $name in
     *-win32) [ "$total" -lt 320000 ] || fail "the three files are $total bytes, 320,000 or more" ;;
 esac
 [ "$failures" -eq 0 ] || exit 1
-echo "ok: $build/$zip:$sizes, $total bytes together"
+echo "ok: $build/$zip"
+printf '    %s\n' "${sizes[@]}" "$(printf '%10d  together' "$total")"
