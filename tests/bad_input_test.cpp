@@ -31,6 +31,7 @@
 #include "child.h"
 #include "gui.h"
 #include "java_text.h"
+#include "library.h"
 #include "msjava_standin.h"
 #include "shell.h"
 
@@ -496,8 +497,7 @@ const ExportCase *FindExport(const char *name)
  * "verdict" after each, and "done" at the end, flushed as they happen. */
 void RunExport(const ExportCase &export_, FILE *log)
 {
-    HMODULE library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-    AnyExport call = library ? (AnyExport)(void *)GetProcAddress(library, export_.name) : NULL;
+    AnyExport call = Export<AnyExport>(export_.name);
     if (!call) {
         fprintf(log, "missing %s\n", export_.name);
         return;

@@ -22,6 +22,7 @@
 #include "gui.h"
 #include "java_text.h"
 #include "launcher_run.h"
+#include "library.h"
 #include "mapi_mail.h"
 #include "msjava_standin.h"
 #include "registry.h"
@@ -124,7 +125,6 @@ protected:
     std::string mailPath = dir / "mail.txt";
     ScopedEnvironment mailRecord{"ZORV_MAPI_RECORD", mailPath.c_str()};
     ScopedRegistryValue mapiValue{HKEY_LOCAL_MACHINE, MAPI_SUBSYSTEM_KEY, "MAPI"};
-    HMODULE library = NULL;
 
     void SetUp() override
     {
@@ -134,25 +134,11 @@ protected:
         if (!texts)
             GTEST_SKIP() << "runs under code pages 1252 and 932";
         ASSERT_TRUE(mapiValue.Set(REG_SZ, "1", 2));
-        library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-        ASSERT_TRUE(library != NULL);
-    }
-    void TearDown() override
-    {
-        if (HMODULE mapi = GetModuleHandleA("Mapi32.dll"))
-            FreeLibrary(mapi);
-        if (library)
-            FreeLibrary(library);
-    }
-    template <typename T> T *Export(const char *name)
-    {
-        return (T *)(void *)GetProcAddress(library, name);
+        ASSERT_TRUE(LibraryUnderTest() != NULL);
     }
     /* The name with c between two letters. */
     static std::wstring NameWith(const std::wstring &c) { return L"x" + c + L"y.txt"; }
 };
-
-#define EXPORT(name) Export<decltype(com_zorv_ZORVNI_##name)>("com_zorv_ZORVNI_" #name)
 
 TEST_F(CodePage, LauncherRefusesAnArgumentItCannotWriteAndStartsNothing)
 {

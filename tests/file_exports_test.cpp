@@ -22,7 +22,9 @@
 
 #include "child.h"
 #include "error_record.h"
+#include "file_exports.h"
 #include "file_info.h"
+#include "library.h"
 #include "msjava_standin.h"
 #include "shell.h"
 #include "temp_directory.h"
@@ -79,19 +81,6 @@ TEST(FileTimeToText, DateAndTimeWithoutLeadingZeros)
     EXPECT_EQ(4, FileTimeToText(&early, TIME_TEXT_DATE | TIME_TEXT_ALLOCATE, 0, NULL));
     EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
 }
-
-typedef int32_t(__cdecl *FileInfoFn)(HObject, HString, HString, ArrayOfString *,
-                                     ArrayOfString *, ArrayOfString *, ArrayOfString *,
-                                     ArrayOfLong *, ArrayOfInt *, ArrayOfString *, ArrayOfLong *,
-                                     ArrayOfString *, ArrayOfLong *, ArrayOfString *,
-                                     ArrayOfLong *, ArrayOfArray *);
-typedef int32_t(__cdecl *FileSystemInfoFn)(HObject, HString, HString, ArrayOfString *,
-                                           ArrayOfArray *, ArrayOfInt *);
-typedef int32_t(__cdecl *StorageInfoFn)(HObject, HString, HString, ArrayOfString *,
-                                        ArrayOfString *, ArrayOfString *, ArrayOfInt *,
-                                        ArrayOfLong *, ArrayOfLong *, ArrayOfLong *);
-typedef int32_t(__cdecl *CreateEmptyFileFn)(HObject, HString, int32_t);
-typedef int32_t(__cdecl *TempDirFn)(HObject, ArrayOfString *);
 
 static HString Java(const std::string &text)
 {
@@ -194,29 +183,17 @@ struct FileInfoCall {
 
 class FileExports : public ::testing::Test {
 protected:
-    static HMODULE library;
     TempDir dir;
-    static void SetUpTestSuite() { library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str()); }
-    static void TearDownTestSuite()
-    {
-        if (library)
-            FreeLibrary(library);
-    }
-    void SetUp() override { ASSERT_TRUE(library != NULL) << GetLastError(); }
-    template <typename T> T Export(const char *name)
-    {
-        return (T)(void *)GetProcAddress(library, name);
-    }
+    void SetUp() override { ASSERT_TRUE(LibraryUnderTest() != NULL) << GetLastError(); }
     int GetFileInfo(const std::string &directory, const std::string &name, FileInfoCall &c,
                     bool withType = true)
     {
-        return Export<FileInfoFn>("com_zorv_ZORVNI_Win32GetFileInfo")(
+        return EXPORT(Win32GetFileInfo)(
             NULL, Java(directory), Java(name), c.fullPath, c.shortPath, c.reserved,
             withType ? c.typeName : NULL, c.size, c.links, c.created, c.createdSeconds,
             c.accessed, c.accessedSeconds, c.written, c.writtenSeconds, c.attributes);
     }
 };
-HMODULE FileExports::library;
 
 /* Every value of one file or directory against Windows' own answers. */
 static void ExpectFileAgreesWithWindows(const FileInfoCall &c, const std::string &path,
@@ -368,9 +345,9 @@ TEST_F(FileExports, NullOutParametersAreSkipped)
     ArrayOfLong *size = StandinLongArray(1);
     ArrayOfInt *links = StandinIntArray(1);
     ArrayOfLong *seconds[3] = {StandinLongArray(1), StandinLongArray(1), StandinLongArray(1)};
-    ASSERT_EQ(0, Export<FileInfoFn>("com_zorv_ZORVNI_Win32GetFileInfo")(
-                     NULL, Java(dir.path), Java("a.txt"), NULL, NULL, NULL, NULL, size, links,
-                     NULL, seconds[0], NULL, seconds[1], NULL, seconds[2], NULL));
+    ASSERT_EQ(0, EXPORT(Win32GetFileInfo)(NULL, Java(dir.path), Java("a.txt"), NULL, NULL, NULL,
+                                          NULL, size, links, NULL, seconds[0], NULL, seconds[1],
+                                          NULL, seconds[2], NULL));
     EXPECT_EQ(1, size->body[0]);
     EXPECT_EQ(1, links->body[0]);
     EXPECT_TRUE(NoException());
@@ -474,8 +451,8 @@ TEST_F(FileExports, JoinedPathsOverTheLimitAreRefusedUncut)
     ArrayOfString *name = StandinObjectArray("java/lang/String", 1);
     ArrayOfInt *component = StandinIntArray(1);
     component->body[0] = -7;
-    EXPECT_EQ(32, Export<FileSystemInfoFn>("com_zorv_ZORVNI_Win32GetFileSystemInfo")(
-                      NULL, Java(dir.path), Java(name258 + "x"), name, NULL, component));
+    EXPECT_EQ(32, EXPORT(Win32GetFileSystemInfo)(NULL, Java(dir.path), Java(name258 + "x"),
+                                                 name, NULL, component));
     TakeException();
     EXPECT_EQ(-7, component->body[0]);
 }
@@ -485,8 +462,8 @@ TEST_F(FileExports, FileSystemAgreesWithWindows)
     ArrayOfString *name = StandinObjectArray("java/lang/String", 1);
     ArrayOfArray *flags = StandinObjectArray("[Ljava/lang/String;", 1);
     ArrayOfInt *component = StandinIntArray(1);
-    ASSERT_EQ(0, Export<FileSystemInfoFn>("com_zorv_ZORVNI_Win32GetFileSystemInfo")(
-                     NULL, Java(dir.path), Java(""), name, flags, component));
+    ASSERT_EQ(0, EXPORT(Win32GetFileSystemInfo)(NULL, Java(dir.path), Java(""), name, flags,
+                                                component));
     std::string root = dir.path.substr(0, 3);
     char fileSystem[MAX_PATH];
     DWORD maxComponent = 0, systemFlags = 0;
@@ -519,9 +496,8 @@ TEST_F(FileExports, StorageAgreesWithWindows)
     ArrayOfString *type = StandinObjectArray("java/lang/String", 1);
     ArrayOfInt *known = StandinIntArray(1);
     ArrayOfLong *bytes[3] = {StandinLongArray(1), StandinLongArray(1), StandinLongArray(1)};
-    ASSERT_EQ(0, Export<StorageInfoFn>("com_zorv_ZORVNI_Win32GetStorageInfo")(
-                     NULL, Java(dir.path), Java(""), label, serial, type, known, bytes[0],
-                     bytes[1], bytes[2]));
+    ASSERT_EQ(0, EXPORT(Win32GetStorageInfo)(NULL, Java(dir.path), Java(""), label, serial, type,
+                                             known, bytes[0], bytes[1], bytes[2]));
     std::string root = dir.path.substr(0, 3);
     char volume[MAX_PATH];
     DWORD number = 0;
@@ -544,7 +520,7 @@ TEST_F(FileExports, StorageAgreesWithWindows)
 
 TEST_F(FileExports, CreatesEmptyFiles)
 {
-    CreateEmptyFileFn create = Export<CreateEmptyFileFn>("com_zorv_ZORVNI_NICreateEmptyFile");
+    auto create = EXPORT(NICreateEmptyFile);
     std::string path = dir / "empty.txt";
     EXPECT_EQ(0, create(NULL, Java(path), 0));
     EXPECT_EQ(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -614,7 +590,7 @@ TEST_F(FileExports, TemporaryDirectoryDecisionTable)
         {NULL, NULL, NULL, NONE},
         {"", "", NULL, NONE},
     };
-    TempDirFn tempDir = Export<TempDirFn>("com_zorv_ZORVNI_NIGetOSTempDir");
+    auto tempDir = EXPORT(NIGetOSTempDir);
     int round = 0;
     for (const TempCase &c : cases) {
         std::string base = dir / ("r" + std::to_string(round++));

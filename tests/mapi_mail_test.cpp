@@ -15,13 +15,12 @@
 
 #include "child.h"
 #include "error_record.h"
+#include "library.h"
 #include "mapi_mail.h"
 #include "msjava_standin.h"
 #include "registry.h"
 
-typedef int32_t(__cdecl *SendMailFn)(HObject, HString, HString, int32_t, ArrayOfString *,
-                                     int32_t, ArrayOfString *, int32_t, ArrayOfString *, int32_t,
-                                     ArrayOfString *, ArrayOfString *, ArrayOfString *, int32_t);
+typedef decltype(&com_zorv_ZORVNI_NIWin32MAPISendMail) SendMailFn;
 
 typedef std::map<std::string, std::string> MailRecord;
 
@@ -100,7 +99,6 @@ protected:
     std::string recordPath = directory / "mail.txt";
     ScopedEnvironment record{"ZORV_MAPI_RECORD", recordPath.c_str()};
     ScopedEnvironment result{"ZORV_MAPI_RESULT", NULL};
-    HMODULE library = NULL;
     SendMailFn send = NULL;
 
     void SetUp() override
@@ -109,20 +107,18 @@ protected:
         Load();
     }
     void TearDown() override { Unload(); }
+    /* Each case loads the library afresh: it takes its reference to the
+     * client once per load. */
     void Load()
     {
-        library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-        ASSERT_TRUE(library != NULL);
-        send = (SendMailFn)(void *)GetProcAddress(library, "com_zorv_ZORVNI_NIWin32MAPISendMail");
+        send = EXPORT(NIWin32MAPISendMail);
         ASSERT_TRUE(send != NULL);
     }
     /* The library goes first: it holds its reference to the client for as
      * long as it is loaded.  Then nothing of either is left. */
     void Unload()
     {
-        if (library)
-            FreeLibrary(library);
-        library = NULL;
+        FreeLibraryUnderTest();
         send = NULL;
         UnloadMapi();
     }

@@ -33,6 +33,7 @@
 #include "dialog_exports.h"
 #include "file_exports.h"
 #include "java_text.h"
+#include "library.h"
 #include "mapi_mail.h"
 #include "msjava_standin.h"
 #include "resources.h"
@@ -47,15 +48,6 @@ const int CALLS = 500;
 const int WARM_UP_ROUNDS = 3;
 const char STRING_CLASS[] = "java/lang/String";
 const char ZORV_EXCEPTION[] = "com/zorv/ZORVException";
-
-HMODULE g_library;
-
-template <typename T> T Export(const char *name)
-{
-    return (T)(void *)GetProcAddress(g_library, name);
-}
-/* The export of the library's own declaration, looked up by its name. */
-#define EXPORT_OF(function) Export<decltype(&function)>(#function)
 
 ArrayOfString *Texts(const std::vector<std::string> &texts)
 {
@@ -191,7 +183,7 @@ class Stress : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        g_library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
+        LibraryUnderTest();
         InitializeCriticalSection(&g_dismisser.round);
         g_dismisser.thread = CreateThread(NULL, 0, DismissDialogs, NULL, 0, NULL);
         /* The first count sets up what counting itself needs. */
@@ -208,7 +200,7 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(g_library != NULL);
+        ASSERT_TRUE(LibraryUnderTest() != NULL);
         ASSERT_TRUE(WriteTextFile(work / "note.txt", "note"));
     }
 
@@ -399,7 +391,7 @@ TEST_F(Stress, Mail)
 TEST_F(Stress, TpaExchange)
 {
     auto listen = EXPORT_OF(com_zorv_ZORVNI_NIListenTPARequest);
-    ASSERT_TRUE(StartTpaListener(g_library, 0));
+    ASSERT_TRUE(StartTpaListener(LibraryUnderTest(), 0));
     auto response = [] {
         ArrayOfArray *rows = (ArrayOfArray *)StandinObjectArray("[Ljava/lang/String;", 1);
         rows->body[0] = (HObject)Texts({"answer", "done"});
@@ -410,7 +402,7 @@ TEST_F(Stress, TpaExchange)
         {"request waiting",
          [=] {
              ArrayOfInt *state = StandinIntArray(1);
-             if (!PlaceTpaRequest(g_library, {"question"}, 1, 0))
+             if (!PlaceTpaRequest(LibraryUnderTest(), {"question"}, 1, 0))
                  return false;
              HObject request = listen(NULL, 0, response(), state);
              return request && stateOf(state) == TPA_STATE_REQUEST && TakeRaised().empty();
@@ -474,8 +466,7 @@ static void CountedMain(void)
 
 TEST_F(Stress, RunningAJavaClass)
 {
-    typedef int32_t(__stdcall * RunFn)(const char *);
-    RunFn run = Export<RunFn>("_RNIRunMsJVM@4");
+    auto run = Export<decltype(&RNIRunMsJVM)>("_RNIRunMsJVM@4");
     ASSERT_TRUE(run != NULL);
     StandinRegisterClass("com/zorv/StressMain", CountedMain);
     g_mainRuns = 0;

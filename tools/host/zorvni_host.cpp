@@ -17,7 +17,6 @@
 #include "java_text.h"
 #include "window_shot.h"
 
-HMODULE g_library;
 std::string g_binDirectory;
 std::string g_screenshotDirectory;
 /* Calls still blocked in a window nobody could answer. */
@@ -163,8 +162,7 @@ void Screenshot(HWND window, const char *name)
 static bool LoadLibraryUnderTest(void)
 {
     std::string path = DeliverablePath("zorvrni.dll");
-    g_library = LoadLibraryA(path.c_str());
-    if (!g_library) {
+    if (!LibraryUnderTest()) {
         fprintf(stderr, "zorvni_host: cannot load %s (error %lu)\n", path.c_str(),
                 GetLastError());
         return false;
@@ -199,6 +197,6 @@ int main(int argc, char **argv)
      * ends that call too. */
     if (g_stuckCalls)
         return 1;
-    FreeLibrary(g_library);
+    FreeLibraryUnderTest();
     return 0;
 }
