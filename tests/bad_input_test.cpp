@@ -319,7 +319,7 @@ intptr_t CallExport(AnyExport call, const intptr_t *a)
 
 /* Closes what valid input opens, as it appears, on a thread of its own. */
 struct Dismisser {
-    HANDLE thread;
+    ThreadCall call;
     volatile LONG stop;
     volatile LONG closed;
 };
@@ -342,9 +342,8 @@ BOOL CALLBACK DismissWindow(HWND window, LPARAM data)
     return TRUE;
 }
 
-DWORD WINAPI DismissWindows(LPVOID data)
+int DismissWindows(Dismisser *dismisser)
 {
-    Dismisser *dismisser = (Dismisser *)data;
     while (!dismisser->stop) {
         EnumWindows(DismissWindow, (LPARAM)dismisser);
         Sleep(50);
@@ -503,7 +502,7 @@ void RunExport(const ExportCase &export_, FILE *log)
         return;
     }
     Dismisser dismisser = {};
-    dismisser.thread = CreateThread(NULL, 0, DismissWindows, &dismisser, 0, NULL);
+    StartThreadCall(&dismisser.call, [&dismisser] { return DismissWindows(&dismisser); });
     std::vector<Combination> combinations = Combinations(export_);
     for (size_t n = 0; n < combinations.size(); n++) {
         fprintf(log, "call %u %s\n", (unsigned)n, Describe(export_, combinations[n]).c_str());
@@ -528,8 +527,7 @@ void RunExport(const ExportCase &export_, FILE *log)
             break;
     }
     dismisser.stop = 1;
-    WaitForSingleObject(dismisser.thread, 5000);
-    CloseHandle(dismisser.thread);
+    FinishThreadCall(&dismisser.call, 5000);
     fprintf(log, "done\n");
     fflush(log);
 }

@@ -155,21 +155,23 @@ TEST(ChooseFiles, RefusesParametersWithoutADialog)
         PathEntry *result = sentinel;
         int status = -1;
         DWORD error = 0;
-        BackgroundCall call;
-        StartBackgroundCall(&call, [&] {
+        ThreadCall call;
+        StartThreadCall(&call, [&] {
             SetLastError(0xdeadbeef);
             status = ChooseFiles(c.directory, NULL, NULL, 1, 1, 0, c.maxFiles, 0,
                                  c.withResult ? &result : NULL);
             error = GetLastError();
+            return 0;
         });
-        bool ended = FinishBackgroundCall(&call, 3000);
-        if (!ended) {
+        bool late = false;
+        FinishThreadCall(&call, 3000, &late);
+        if (late) {
             HWND dialog = WaitForTopWindow("#32770", CHOOSE_FILES_TITLE,
                                            GetCurrentProcessId(), 1000);
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-            ASSERT_TRUE(FinishBackgroundCall(&call, 10000));
+            ASSERT_EQ(0, FinishThreadCall(&call, 10000));
         }
-        EXPECT_TRUE(ended) << "a dialog was shown for maxFiles " << c.maxFiles;
+        EXPECT_FALSE(late) << "a dialog was shown for maxFiles " << c.maxFiles;
         EXPECT_EQ(STATUS_SYSTEM_ERROR, status);
         EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, error);
         EXPECT_EQ(sentinel, result) << "the result is left alone";

@@ -93,7 +93,7 @@ struct JavaOutcome {
 
 /* A Java call on its own thread, with what it left pending there. */
 struct JavaThread {
-    BackgroundCall background;
+    ThreadCall call;
     JavaOutcome outcome;
 };
 
@@ -104,21 +104,23 @@ static JavaOutcome RunJavaCall(std::function<void()> call, std::function<void()>
 {
     JavaThread *thread = new JavaThread();
     thread->outcome = JavaOutcome();
-    StartBackgroundCall(&thread->background, [call, thread] {
+    StartThreadCall(&thread->call, [call, thread] {
         call();
         thread->outcome.raised = StandinTakeException(&thread->outcome.exception) != 0;
+        return 0;
     });
     drive();
-    bool finished = FinishBackgroundCall(&thread->background, WAIT_MS);
-    for (int attempt = 0; !finished && attempt < 3; attempt++) {
+    bool late = false;
+    FinishThreadCall(&thread->call, WAIT_MS, &late);
+    for (int attempt = 0; late && attempt < 3; attempt++) {
         ADD_FAILURE() << "the call did not end; cancelling its dialogs";
         HWND stuck = WaitForTopWindow("#32770", NULL, GetCurrentProcessId(), 1000);
         if (stuck)
             PostMessageA(stuck, WM_COMMAND, IDCANCEL, 0);
-        finished = FinishBackgroundCall(&thread->background, WAIT_MS);
+        FinishThreadCall(&thread->call, WAIT_MS, &late);
     }
     JavaOutcome outcome = thread->outcome;
-    if (finished)
+    if (!late)
         delete thread;   /* else the thread still holds it */
     return outcome;
 }

@@ -13,7 +13,6 @@
 #include <shellapi.h>
 #include <winioctl.h>
 
-#include <functional>
 #include <set>
 #include <stdio.h>
 #include <string>
@@ -24,9 +23,9 @@
 #include "error_record.h"
 #include "file_exports.h"
 #include "file_info.h"
+#include "gui.h"
 #include "library.h"
 #include "msjava_standin.h"
-#include "shell.h"
 #include "temp_directory.h"
 
 static FILETIME At(int64_t ticks)
@@ -389,7 +388,6 @@ TEST_F(FileExports, TypeNameTheShellCannotGiveFailsLast)
 /* A Java thread may have joined the multithreaded apartment, where the
  * type name's CoInitialize fails: the caller's COM must stay set up. */
 struct ApartmentCall {
-    std::function<int()> getFileInfo;
     HRESULT joined, after;
     int status;
 };
@@ -398,19 +396,18 @@ TEST_F(FileExports, TypeNameLeavesTheCallersApartmentSetUp)
 {
     ASSERT_TRUE(WriteTextFile(dir / "a.txt", "a"));
     FileInfoCall c;
-    ApartmentCall call = {[&] { return GetFileInfo(dir.path, "a.txt", c); }, E_FAIL, E_FAIL, -1};
+    ApartmentCall call = {E_FAIL, E_FAIL, -1};
     ThreadCall thread;
-    StartThreadCall(&thread, [](void *context) {
-        ApartmentCall *call = (ApartmentCall *)context;
-        call->joined = CoInitializeEx(NULL, COINIT_MULTITHREADED);
-        call->status = call->getFileInfo();
+    StartThreadCall(&thread, [&] {
+        call.joined = CoInitializeEx(NULL, COINIT_MULTITHREADED);
+        call.status = GetFileInfo(dir.path, "a.txt", c);
         /* Still in the apartment: joining again only counts once more. */
-        call->after = CoInitializeEx(NULL, COINIT_MULTITHREADED);
-        for (HRESULT result : {call->joined, call->after})
+        call.after = CoInitializeEx(NULL, COINIT_MULTITHREADED);
+        for (HRESULT result : {call.joined, call.after})
             if (SUCCEEDED(result))
                 CoUninitialize();
         return 0;
-    }, &call);
+    });
     FinishThreadCall(&thread, 10000);
     EXPECT_EQ(S_OK, call.joined);
     EXPECT_EQ(0, call.status);

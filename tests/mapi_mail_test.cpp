@@ -15,12 +15,11 @@
 
 #include "child.h"
 #include "error_record.h"
+#include "gui.h"
 #include "library.h"
 #include "mapi_mail.h"
 #include "msjava_standin.h"
 #include "registry.h"
-
-typedef decltype(&com_zorv_ZORVNI_NIWin32MAPISendMail) SendMailFn;
 
 typedef std::map<std::string, std::string> MailRecord;
 
@@ -99,7 +98,7 @@ protected:
     std::string recordPath = directory / "mail.txt";
     ScopedEnvironment record{"ZORV_MAPI_RECORD", recordPath.c_str()};
     ScopedEnvironment result{"ZORV_MAPI_RESULT", NULL};
-    SendMailFn send = NULL;
+    decltype(&com_zorv_ZORVNI_NIWin32MAPISendMail) send = NULL;
 
     void SetUp() override
     {
@@ -340,34 +339,18 @@ TEST_F(MapiMail, ManyMailsHoldOneReferenceToTheClient)
 }
 
 /* Two first mails at the same moment take one reference between them. */
-struct FirstMailSender {
-    HANDLE go;
-    SendMailFn send;
-    int32_t result;
-};
-
-static DWORD WINAPI SendFirstMail(void *data)
-{
-    FirstMailSender *sender = (FirstMailSender *)data;
-    WaitForSingleObject(sender->go, INFINITE);
-    sender->result = sender->send(NULL, S(L"s"), S(L"b"), 0, NULL, 0, NULL, 0, NULL, 0, NULL,
-                                  NULL, NULL, 0);
-    return 0;
-}
-
 TEST_F(MapiMail, TwoFirstMailsAtOnceTakeOneReference)
 {
     HANDLE go = CreateEventA(NULL, TRUE, FALSE, NULL);
-    FirstMailSender senders[2] = {{go, send, -1}, {go, send, -1}};
-    HANDLE threads[2];
-    for (int i = 0; i < 2; i++)
-        threads[i] = CreateThread(NULL, 0, SendFirstMail, &senders[i], 0, NULL);
+    ThreadCall senders[2];
+    for (ThreadCall &sender : senders)
+        StartThreadCall(&sender, [this, go] {
+            WaitForSingleObject(go, INFINITE);
+            return send(NULL, S(L"s"), S(L"b"), 0, NULL, 0, NULL, 0, NULL, 0, NULL, NULL, NULL, 0);
+        });
     SetEvent(go);
-    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForMultipleObjects(2, threads, TRUE, 10000));
-    for (int i = 0; i < 2; i++) {
-        CloseHandle(threads[i]);
-        EXPECT_EQ(STATUS_OK, senders[i].result) << i;
-    }
+    for (int i = 0; i < 2; i++)
+        EXPECT_EQ(STATUS_OK, FinishThreadCall(&senders[i], 10000)) << i;
     CloseHandle(go);
     EXPECT_EQ(1, UnloadMapi());
 }

@@ -32,6 +32,7 @@
 #include "child.h"
 #include "dialog_exports.h"
 #include "file_exports.h"
+#include "gui.h"
 #include "java_text.h"
 #include "library.h"
 #include "mapi_mail.h"
@@ -114,7 +115,7 @@ long CacheSlack(const std::vector<Variant> &variants, size_t shownPerCycle)
  * the whole run, and counts what it closed.  Its rounds allocate from the
  * process heap, so counting holds it off. */
 struct Dismisser {
-    HANDLE thread;
+    ThreadCall call;
     CRITICAL_SECTION round;
     volatile LONG stop;
     volatile LONG closed;
@@ -137,7 +138,7 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM)
     return TRUE;
 }
 
-DWORD WINAPI DismissDialogs(LPVOID)
+int DismissDialogs()
 {
     while (!g_dismisser.stop) {
         EnterCriticalSection(&g_dismisser.round);
@@ -185,7 +186,7 @@ protected:
     {
         LibraryUnderTest();
         InitializeCriticalSection(&g_dismisser.round);
-        g_dismisser.thread = CreateThread(NULL, 0, DismissDialogs, NULL, 0, NULL);
+        StartThreadCall(&g_dismisser.call, DismissDialogs);
         /* The first count sets up what counting itself needs. */
         ResourceCounts first;
         Count(&first);
@@ -194,8 +195,7 @@ protected:
     static void TearDownTestSuite()
     {
         g_dismisser.stop = 1;
-        WaitForSingleObject(g_dismisser.thread, 10000);
-        CloseHandle(g_dismisser.thread);
+        FinishThreadCall(&g_dismisser.call, 10000);
     }
 
     void SetUp() override

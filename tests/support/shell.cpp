@@ -116,32 +116,6 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs)
     return true;
 }
 
-static DWORD WINAPI RunThreadCall(LPVOID context)
-{
-    ThreadCall *threadCall = (ThreadCall *)context;
-    threadCall->result = threadCall->call(threadCall->context);
-    return 0;
-}
-
-void StartThreadCall(ThreadCall *threadCall, int (*call)(void *context), void *context)
-{
-    threadCall->call = call;
-    threadCall->context = context;
-    threadCall->result = -1;
-    threadCall->thread = CreateThread(NULL, 0, RunThreadCall, threadCall, 0, NULL);
-}
-
-int FinishThreadCall(ThreadCall *threadCall, DWORD timeoutMs, bool *timedOut)
-{
-    bool late = WaitForSingleObject(threadCall->thread, timeoutMs) != WAIT_OBJECT_0;
-    if (timedOut)
-        *timedOut = late;
-    if (late)
-        return -1;
-    CloseHandle(threadCall->thread);
-    return threadCall->result;
-}
-
 bool CreateShortcut(const std::string &linkPath, const std::string &target)
 {
     HRESULT initialized = CoInitialize(NULL);

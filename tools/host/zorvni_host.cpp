@@ -126,13 +126,16 @@ bool RunWhileDriving(std::function<void()> call, std::function<void()> drive,
 {
     /* Left to the thread when it does not end: it still writes into it. */
     std::string *pending = new std::string();
-    BackgroundCall *background = new BackgroundCall();
-    StartBackgroundCall(background, [call, pending] {
+    ThreadCall *background = new ThreadCall();
+    StartThreadCall(background, [call, pending] {
         call();
         *pending = TakePendingException();
+        return 0;
     });
     drive();
-    if (!FinishBackgroundCall(background, timeoutMs)) {
+    bool late = false;
+    FinishThreadCall(background, timeoutMs, &late);
+    if (late) {
         Answer("did not end:", "the window is still open");
         g_stuckCalls++;
         return false;
