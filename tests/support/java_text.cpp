@@ -10,6 +10,14 @@ HString JavaText(const std::string &text)
     return StandinString(WideText(text).c_str());
 }
 
+ArrayOfString *JavaStrings(const std::vector<std::string> &texts)
+{
+    ArrayOfString *array = StandinObjectArray("java/lang/String", (int)texts.size());
+    for (size_t i = 0; i < texts.size(); i++)
+        array->body[i] = JavaText(texts[i]);
+    return array;
+}
+
 std::string AnsiText(const std::wstring &text)
 {
     std::string ansi(text.size() * 2 + 1, '\0');

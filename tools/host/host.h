@@ -18,8 +18,6 @@
 /* The directory the library under test lies in (no separator at the end). */
 extern std::string g_binDirectory;
 
-/* A Java array of Strings of ANSI texts. */
-ArrayOfString *JavaStrings(const std::vector<std::string> &texts);
 ArrayOfString *OutString(void);   /* String[1], element null */
 
 /* A Java value as a Java programmer would write it: null, "text",

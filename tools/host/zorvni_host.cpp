@@ -22,14 +22,6 @@ std::string g_screenshotDirectory;
 /* Calls still blocked in a window nobody could answer. */
 static int g_stuckCalls;
 
-ArrayOfString *JavaStrings(const std::vector<std::string> &texts)
-{
-    ArrayOfString *array = StandinObjectArray("java/lang/String", (int)texts.size());
-    for (size_t i = 0; i < texts.size(); i++)
-        array->body[i] = JavaText(texts[i]);
-    return array;
-}
-
 ArrayOfString *OutString(void)
 {
     return StandinObjectArray("java/lang/String", 1);
