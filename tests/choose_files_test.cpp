@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <string>
 
+#include "alloc.h"
 #include "child.h"
 #include "choose_files.h"
 #include "error_record.h"
@@ -105,7 +106,7 @@ TEST(MakeRelativePath, KeepsWhatLiesBelowTheBase)
     };
     for (const RelativeCase &c : cases) {
         PathEntry path;
-        lstrcpynA(path, c.path, MAX_PATH);
+        lstrcpynA(path, c.path, ARRAY_SIZE(path));
         EXPECT_EQ(STATUS_OK, MakeRelativePath(path, c.base)) << c.path;
         EXPECT_STREQ(c.relative, path) << c.path << " below " << c.base;
     }

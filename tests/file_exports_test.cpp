@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
 #include "file_exports.h"
@@ -84,7 +85,7 @@ TEST(FileTimeToText, DateAndTimeWithoutLeadingZeros)
 static HString Java(const std::string &text)
 {
     WCHAR units[1024];
-    int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, units, 1024);
+    int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, units, ARRAY_SIZE(units));
     return StandinString(count > 0 ? units : L"");
 }
 
@@ -95,7 +96,7 @@ static std::string Text(ArrayOfString *out)
         return "<null>";
     WCHAR units[1024];
     char text[2048];
-    int length = StandinStringUnits((HString)out->body[0], units, 1024);
+    int length = StandinStringUnits((HString)out->body[0], units, ARRAY_SIZE(units));
     int bytes = WideCharToMultiByte(CP_ACP, 0, units, length, text, sizeof(text), NULL, NULL);
     return std::string(text, bytes > 0 ? bytes : 0);
 }
@@ -206,13 +207,13 @@ static void ExpectFileAgreesWithWindows(const FileInfoCall &c, const std::string
     CloseHandle(handle);
 
     char full[MAX_PATH];
-    GetFullPathNameA(path.c_str(), MAX_PATH, full, NULL);
+    GetFullPathNameA(path.c_str(), ARRAY_SIZE(full), full, NULL);
     std::string expectedFull = full;
     if (isDirectory && expectedFull.back() != '\\')
         expectedFull += '\\';
     EXPECT_EQ(expectedFull, Text(c.fullPath));
     char shortPath[MAX_PATH];
-    DWORD shortLength = GetShortPathNameA(expectedFull.c_str(), shortPath, MAX_PATH);
+    DWORD shortLength = GetShortPathNameA(expectedFull.c_str(), shortPath, ARRAY_SIZE(shortPath));
     EXPECT_EQ(shortLength > 0 && shortLength < 68 ? shortPath : "", Text(c.shortPath));
     EXPECT_EQ("untouched", Text(c.reserved));
     EXPECT_EQ((int64_t)(((uint64_t)info.nFileSizeHigh << 32) | info.nFileSizeLow), c.size->body[0]);
@@ -322,7 +323,7 @@ TEST_F(FileExports, DeepPathHasNoShortFormButWorks)
 TEST_F(FileExports, EmptyPathsDescribeTheRootAndTheCurrentDirectory)
 {
     char current[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, current);
+    GetCurrentDirectoryA(ARRAY_SIZE(current), current);
     FileInfoCall c;
     ASSERT_EQ(0, GetFileInfo("", "", c, false));
     EXPECT_EQ(std::string(current, 2) + "\\", Text(c.fullPath));
@@ -465,7 +466,7 @@ TEST_F(FileExports, FileSystemAgreesWithWindows)
     char fileSystem[MAX_PATH];
     DWORD maxComponent = 0, systemFlags = 0;
     ASSERT_TRUE(GetVolumeInformationA(root.c_str(), NULL, 0, NULL, &maxComponent, &systemFlags,
-                                      fileSystem, MAX_PATH));
+                                      fileSystem, ARRAY_SIZE(fileSystem)));
     EXPECT_EQ(fileSystem, Text(name));
     EXPECT_EQ((int32_t)maxComponent, component->body[0]);
     static const struct { DWORD bit; const char *start; } order[] = {
@@ -498,7 +499,7 @@ TEST_F(FileExports, StorageAgreesWithWindows)
     std::string root = dir.path.substr(0, 3);
     char volume[MAX_PATH];
     DWORD number = 0;
-    ASSERT_TRUE(GetVolumeInformationA(root.c_str(), volume, MAX_PATH, &number, NULL, NULL,
+    ASSERT_TRUE(GetVolumeInformationA(root.c_str(), volume, ARRAY_SIZE(volume), &number, NULL, NULL,
                                       NULL, 0));
     EXPECT_EQ(volume, Text(label));
     EXPECT_EQ(std::to_string((int32_t)number), Text(serial));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
 #include "gui.h"
@@ -39,7 +40,7 @@ static ArrayOfString *Strings(const std::vector<std::wstring> &texts)
 static std::string UnitsOf(HObject string)
 {
     WCHAR buffer[4096];
-    int length = StandinStringUnits((HString)string, buffer, 4096);
+    int length = StandinStringUnits((HString)string, buffer, ARRAY_SIZE(buffer));
     return length < 0 ? "<not a String>" : std::string(buffer, buffer + length);
 }
 
@@ -349,7 +350,7 @@ TEST_F(MapiMail, TwoFirstMailsAtOnceTakeOneReference)
             return send(NULL, S(L"s"), S(L"b"), 0, NULL, 0, NULL, 0, NULL, 0, NULL, NULL, NULL, 0);
         });
     SetEvent(go);
-    for (int i = 0; i < 2; i++)
+    for (size_t i = 0; i < ARRAY_SIZE(senders); i++)
         EXPECT_EQ(STATUS_OK, FinishThreadCall(&senders[i], 10000)) << i;
     CloseHandle(go);
     EXPECT_EQ(1, UnloadMapi());

@@ -9,6 +9,7 @@
 #include <shellapi.h>
 #include <string>
 
+#include "alloc.h"
 #include "boundary.h"
 #include "child.h"
 #include "gui.h"
@@ -24,7 +25,7 @@ static std::string Recorder(void)
 static std::string Narrow(HObject string)
 {
     WCHAR units[1024];
-    int length = StandinStringUnits((HString)string, units, 1024);
+    int length = StandinStringUnits((HString)string, units, ARRAY_SIZE(units));
     std::wstring wide = length < 0 ? L"<not a String>" : std::wstring(units, length);
     return std::string(wide.begin(), wide.end());
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "alloc.h"
 #include "child.h"
 #include "gui.h"
 #include "library.h"
@@ -28,7 +29,7 @@ static std::wstring Wide(const std::string &text)
 static std::string UnitsOf(HObject string)
 {
     WCHAR buffer[2048];
-    int length = StandinStringUnits((HString)string, buffer, 2048);
+    int length = StandinStringUnits((HString)string, buffer, ARRAY_SIZE(buffer));
     return length < 0 ? "<not a String>" : std::string(buffer, buffer + length);
 }
 

@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <string>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
 #include "library.h"
@@ -74,7 +75,7 @@ TEST_F(VersionExports, EveryNativeMethodIsFoundByName)
     static const char *const names[] = {
 #include "zorvrni_exports.inc"
     };
-    ASSERT_EQ(23u, sizeof(names) / sizeof(names[0]));
+    ASSERT_EQ(23u, ARRAY_SIZE(names));
     for (const char *name : names)
         EXPECT_TRUE(Export<void *>(name) != NULL) << name;
 }
@@ -84,7 +85,7 @@ TEST_F(VersionExports, AnswersTheVersionQueries)
     EXPECT_EQ(0x00020000u, EXPORT_OF(RNIGetCompatibleVersion)());
     HString version = EXPORT(NIGetZORVDLLVersion)(NULL);
     WCHAR units[16];
-    ASSERT_EQ(4, StandinStringUnits(version, units, 16));
+    ASSERT_EQ(4, StandinStringUnits(version, units, ARRAY_SIZE(units)));
     EXPECT_STREQ(L"2.01", units);
 }
 
@@ -95,7 +96,7 @@ TEST_F(VersionExports, OneVersionInTheLibraryTheResourcesAndThePackageName)
 {
     HString text = EXPORT(NIGetZORVDLLVersion)(NULL);
     WCHAR units[32];
-    int length = StandinStringUnits(text, units, 32);
+    int length = StandinStringUnits(text, units, ARRAY_SIZE(units));
     ASSERT_GT(length, 0);
     const std::string version(units, units + length);
     unsigned part[4] = {0, 0, 0, 0};

@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include "alloc.h"
 #include "child.h"
 #include "java_text.h"
 #include "library.h"
@@ -121,7 +122,7 @@ intptr_t ValidArgument(const Parameter &parameter, const std::string &workDirect
 intptr_t CallExport(AnyExport export_, const std::vector<intptr_t> &arguments)
 {
     intptr_t a[MOST_PARAMETERS] = {};
-    for (size_t i = 0; i < arguments.size() && i < MOST_PARAMETERS; i++)
+    for (size_t i = 0; i < arguments.size() && i < ARRAY_SIZE(a); i++)
         a[i] = arguments[i];
     return export_(NULL, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
                    a[11], a[12], a[13], a[14]);

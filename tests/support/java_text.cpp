@@ -3,6 +3,7 @@
  */
 #include "java_text.h"
 
+#include "alloc.h"
 #include "child.h"
 
 HString JavaText(const std::string &text)
@@ -32,6 +33,6 @@ std::string TextOf(HObject string)
     if (!string)
         return "<null>";
     WCHAR units[4096];
-    int length = StandinStringUnits((HString)string, units, 4096);
+    int length = StandinStringUnits((HString)string, units, ARRAY_SIZE(units));
     return length < 0 ? "<not a String>" : AnsiText(std::wstring(units, length));
 }

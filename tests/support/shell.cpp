@@ -5,6 +5,7 @@
  */
 #include "shell.h"
 
+#include "alloc.h"
 #include "child.h"
 
 #include "gui.h"
@@ -129,7 +130,7 @@ bool CreateShortcut(const std::string &linkPath, const std::string &target)
     if (SUCCEEDED(result))
         result = link->QueryInterface(IID_IPersistFile, (void **)&file);
     if (SUCCEEDED(result) &&
-        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) == 0)
+        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, ARRAY_SIZE(wide)) == 0)
         result = E_FAIL;
     if (SUCCEEDED(result))
         result = file->Save(wide, TRUE);

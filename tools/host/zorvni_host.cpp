@@ -11,6 +11,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
 #include "gui.h"
@@ -30,11 +31,12 @@ ArrayOfString *OutString(void)
 static std::string AnsiOf(HString string)
 {
     WCHAR units[2048];
-    int length = StandinStringUnits(string, units, 2048);
+    const int room = (int)ARRAY_SIZE(units);
+    int length = StandinStringUnits(string, units, room);
     if (length < 0)
         return "";
     char text[4096];
-    int bytes = WideCharToMultiByte(CP_ACP, 0, units, length < 2048 ? length : 2047, text,
+    int bytes = WideCharToMultiByte(CP_ACP, 0, units, length < room ? length : room - 1, text,
                                     sizeof(text), NULL, NULL);
     return std::string(text, bytes > 0 ? bytes : 0);
 }
