@@ -29,26 +29,14 @@
 #include <vector>
 
 #include "child.h"
+#include "export_table.h"
 #include "gui.h"
 #include "java_text.h"
+#include "library.h"
 #include "msjava_standin.h"
 #include "shell.h"
 
 namespace {
-
-enum ParameterType {
-    TEXT,        /* String */
-    TEXT_LIST,   /* String[] input */
-    TEXT_ROWS,   /* String[][] input */
-    OUT_TEXT,    /* String[] out parameter, may be null */
-    OUT_LIST,    /* String[][] out parameter, may be null */
-    OUT_INT,     /* int[] out parameter */
-    OUT_LONG,    /* long[] out parameter */
-    RESERVED,    /* String[] out parameter that is never stored into */
-    COUNT,       /* int counting or limiting something */
-    WAIT,        /* int seconds to wait: never the largest */
-    NUMBER       /* int flags, types and handles: kept valid */
-};
 
 enum Kind {
     VALID,
@@ -95,86 +83,6 @@ bool IsRequiredOut(ParameterType type)
     return type == OUT_INT || type == OUT_LONG;
 }
 
-struct Parameter {
-    ParameterType type;
-    const char *text;     /* valid text or element; "$DIR" is the work directory */
-    int32_t number;       /* valid value of an int */
-    bool longMustFail;    /* a 10,000-character path can only fail */
-};
-
-/* How an export tells a failure from a success. */
-enum Reporting {
-    BY_STATUS,    /* 0, or the status with an exception pending */
-    BY_ONE,       /* 1, or 0 with an exception pending */
-    BY_STRING,    /* a String, or null with an exception pending */
-    BY_STRINGS,   /* a String[] or null (cancelled), or null with an exception */
-    BY_CODE,      /* one of codes; no ZORVException */
-    BY_STATE      /* null or a String[][], and a TPA state; no ZORVException */
-};
-
-struct ExportCase {
-    const char *name;
-    Reporting reporting;
-    std::vector<int32_t> codes;   /* BY_CODE: the results it names, failure first */
-    std::vector<Parameter> parameters;
-};
-
-const Parameter DIRECTORY = {TEXT, "$DIR", 0, true};
-const Parameter FILE_NAME = {TEXT, "note.txt", 0, true};
-const Parameter OPTIONAL_TEXT = {OUT_TEXT, NULL, 0, false};
-const Parameter OPTIONAL_LIST = {OUT_LIST, NULL, 0, false};
-const Parameter UNUSED_TEXT = {RESERVED, NULL, 0, false};
-const Parameter INT_RESULT = {OUT_INT, NULL, 0, false};
-const Parameter LONG_RESULT = {OUT_LONG, NULL, 0, false};
-
-Parameter Text(const char *text) { return {TEXT, text, 0, false}; }
-Parameter List(const char *text) { return {TEXT_LIST, text, 0, false}; }
-Parameter Number(int32_t number) { return {NUMBER, NULL, number, false}; }
-Parameter Count(int32_t number) { return {COUNT, NULL, number, false}; }
-
-const std::vector<ExportCase> &Exports()
-{
-    static const std::vector<ExportCase> exports = {
-        {"com_zorv_ZORVNI_NICompareVersions", BY_CODE, {0, -1, 1},
-         {Text("2.1"), Text("2.01.3"), INT_RESULT}},
-        {"com_zorv_ZORVNI_NIMessageBox", BY_CODE, {},
-         {Number(0), Text("Text"), Text("Caption"), Number(MB_OKCANCEL)}},
-        {"com_zorv_ZORVNI_NIChooseFile", BY_STRING, {},
-         {{TEXT, "$DIR", 0, true}, Text("Texts"), Text("*.txt"), Number(1), Number(0)}},
-        {"com_zorv_ZORVNI_NIChooseFiles", BY_STRINGS, {},
-         {{TEXT, "$DIR", 0, true}, Text("Texts"), Text("*.txt"), Number(1), Number(1),
-          Number(0), Count(5)}},
-        {"com_zorv_ZORVNI_NIChooseFiles1", BY_STRINGS, {},
-         {{TEXT, "$DIR", 0, true}, Text("Texts"), Text("*.txt"), Number(1), Number(1),
-          Number(0), Count(5), Number(1)}},
-        {"com_zorv_ZORVNI_NIChooseDir", BY_STATUS, {},
-         {Text("$DIR"), Text("Pick a folder"), Number(0), OPTIONAL_TEXT, INT_RESULT}},
-        {"com_zorv_ZORVNI_NIWinShOpenContextMenu", BY_CODE, {1, 0}, {DIRECTORY, FILE_NAME}},
-        {"com_zorv_ZORVNI_NIWinShOpenSendToMenu", BY_CODE, {1, 0}, {DIRECTORY, FILE_NAME}},
-        {"com_zorv_ZORVNI_NIWin32ShellExecuteEx", BY_ONE, {},
-         {{TEXT, "$BIN\\recorder.exe", 0, true}, Text("open")}},
-        {"com_zorv_ZORVNI_NIWin32MAPISendMail", BY_STATUS, {},
-         {Text("Subject"), Text("Note"), Number(0), List("someone@example.com"), Count(1),
-          List("copy@example.com"), Count(1), List("hidden@example.com"), Count(1),
-          List("Title"), List("$DIR"), List("note.txt"), Count(1)}},
-        {"com_zorv_ZORVNI_Win32GetFileInfo", BY_STATUS, {},
-         {DIRECTORY, FILE_NAME, OPTIONAL_TEXT, OPTIONAL_TEXT, UNUSED_TEXT, OPTIONAL_TEXT,
-          LONG_RESULT, INT_RESULT, OPTIONAL_TEXT, LONG_RESULT, OPTIONAL_TEXT, LONG_RESULT,
-          OPTIONAL_TEXT, LONG_RESULT, OPTIONAL_LIST}},
-        {"com_zorv_ZORVNI_Win32GetFileSystemInfo", BY_STATUS, {},
-         {DIRECTORY, FILE_NAME, OPTIONAL_TEXT, OPTIONAL_LIST, INT_RESULT}},
-        {"com_zorv_ZORVNI_Win32GetStorageInfo", BY_STATUS, {},
-         {DIRECTORY, FILE_NAME, OPTIONAL_TEXT, OPTIONAL_TEXT, OPTIONAL_TEXT, INT_RESULT,
-          LONG_RESULT, LONG_RESULT, LONG_RESULT}},
-        {"com_zorv_ZORVNI_NICreateEmptyFile", BY_CODE, {1, 0},
-         {{TEXT, "$DIR\\made.txt", 0, true}, Number(1)}},
-        {"com_zorv_ZORVNI_NIGetOSTempDir", BY_STATUS, {}, {OPTIONAL_TEXT}},
-        {"com_zorv_ZORVNI_NIListenTPARequest", BY_STATE, {},
-         {{WAIT, NULL, 0, false}, {TEXT_ROWS, "reply", 0, false}, INT_RESULT}},
-    };
-    return exports;
-}
-
 /* Exports that take nothing from Java, or no Java call at all. */
 const char *const WITHOUT_JAVA_INPUT[] = {
     "RNIGetCompatibleVersion", "com_zorv_ZORVNI_NIGetZORVDLLVersion",
@@ -185,7 +93,7 @@ const char *const WITHOUT_JAVA_INPUT[] = {
 /* One call: a kind for every parameter. */
 typedef std::vector<Kind> Combination;
 
-std::vector<Combination> Combinations(const ExportCase &export_)
+std::vector<Combination> Combinations(const ExportEntry &export_)
 {
     size_t count = export_.parameters.size();
     std::vector<Combination> combinations(1, Combination(count, VALID));
@@ -205,7 +113,7 @@ std::vector<Combination> Combinations(const ExportCase &export_)
     return combinations;
 }
 
-std::string Describe(const ExportCase &export_, const Combination &combination)
+std::string Describe(const ExportEntry &export_, const Combination &combination)
 {
     std::string text;
     for (size_t i = 0; i < combination.size(); i++)
@@ -224,12 +132,7 @@ std::string g_workDirectory;
 
 HString ValidText(const char *text)
 {
-    std::string expanded = text;
-    if (expanded.compare(0, 4, "$DIR") == 0)
-        expanded = g_workDirectory + expanded.substr(4);
-    else if (expanded.compare(0, 4, "$BIN") == 0)
-        expanded = TestFilePath("") + expanded.substr(5);
-    return JavaText(expanded);
+    return JavaText(ExpandedText(text, g_workDirectory));
 }
 
 HString LongText()
@@ -285,7 +188,8 @@ int32_t NumberOfKind(const Parameter &parameter, Kind kind)
 
 intptr_t Argument(const Parameter &parameter, Kind kind)
 {
-    int length = kind == EMPTY ? 0 : 1;
+    if (kind == VALID)
+        return ValidArgument(parameter, g_workDirectory);
     if (kind == NULL_HANDLE)
         return 0;
     switch (parameter.type) {
@@ -293,32 +197,16 @@ intptr_t Argument(const Parameter &parameter, Kind kind)
     case TEXT_LIST:
         return (intptr_t)(kind == EMPTY ? Strings({}) : Strings({TextOfKind(parameter, kind)}));
     case TEXT_ROWS: return (intptr_t)Rows(parameter, kind);
-    case OUT_TEXT:
-    case RESERVED: return (intptr_t)StandinObjectArray(STRING_CLASS, length);
-    case OUT_LIST: return (intptr_t)StandinObjectArray(STRINGS_CLASS, length);
-    case OUT_INT: return (intptr_t)StandinIntArray(length);
-    case OUT_LONG: return (intptr_t)StandinLongArray(length);
-    default: return (intptr_t)NumberOfKind(parameter, kind);
+    case COUNT:
+    case WAIT:
+    case NUMBER: return (intptr_t)NumberOfKind(parameter, kind);
+    default: return NewOutArgument(parameter.type, 0);   /* its one bad kind besides null */
     }
-}
-
-/* Every export is __cdecl, so one with fewer parameters may be called with
- * more: the caller removes them, and each int travels in a slot of its own. */
-enum { MOST_PARAMETERS = 15 };
-typedef intptr_t(__cdecl *AnyExport)(HObject, intptr_t, intptr_t, intptr_t, intptr_t,
-                                     intptr_t, intptr_t, intptr_t, intptr_t, intptr_t,
-                                     intptr_t, intptr_t, intptr_t, intptr_t, intptr_t,
-                                     intptr_t);
-
-intptr_t CallExport(AnyExport call, const intptr_t *a)
-{
-    return call(NULL, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
-                a[11], a[12], a[13], a[14]);
 }
 
 /* Closes what valid input opens, as it appears, on a thread of its own. */
 struct Dismisser {
-    HANDLE thread;
+    ThreadCall call;
     volatile LONG stop;
     volatile LONG closed;
 };
@@ -341,9 +229,8 @@ BOOL CALLBACK DismissWindow(HWND window, LPARAM data)
     return TRUE;
 }
 
-DWORD WINAPI DismissWindows(LPVOID data)
+int DismissWindows(Dismisser *dismisser)
 {
-    Dismisser *dismisser = (Dismisser *)data;
     while (!dismisser->stop) {
         EnumWindows(DismissWindow, (LPARAM)dismisser);
         Sleep(50);
@@ -370,7 +257,7 @@ bool IsStringArray(HObject object)
 }
 
 /* What a call with these kinds must raise from the VM itself, or null. */
-const char *ExpectedVmError(const ExportCase &export_, const Combination &combination)
+const char *ExpectedVmError(const ExportEntry &export_, const Combination &combination)
 {
     const char *expected = NULL;
     for (size_t i = 0; i < combination.size(); i++) {
@@ -389,7 +276,7 @@ struct Outcome {
     StandinException exception;
 };
 
-bool Failed(const ExportCase &export_, const Outcome &outcome)
+bool Failed(const ExportEntry &export_, const Outcome &outcome)
 {
     if (export_.reporting == BY_CODE)
         return !export_.codes.empty() && (int32_t)outcome.result == export_.codes[0];
@@ -397,7 +284,7 @@ bool Failed(const ExportCase &export_, const Outcome &outcome)
 }
 
 /* What is wrong with the result and the exception; empty when nothing. */
-std::string JudgeReport(const ExportCase &export_, const Outcome &outcome,
+std::string JudgeReport(const ExportEntry &export_, const Outcome &outcome,
                         const intptr_t *arguments)
 {
     int32_t code = (int32_t)outcome.result;
@@ -438,7 +325,7 @@ std::string JudgeReport(const ExportCase &export_, const Outcome &outcome,
 
 /* Element 0 of every out parameter given with one holds nothing or a value
  * of its class, and no array changed its length. */
-std::string JudgeStores(const ExportCase &export_, const Combination &combination,
+std::string JudgeStores(const ExportEntry &export_, const Combination &combination,
                         const intptr_t *arguments)
 {
     for (size_t i = 0; i < combination.size(); i++) {
@@ -457,7 +344,7 @@ std::string JudgeStores(const ExportCase &export_, const Combination &combinatio
     return "";
 }
 
-std::string Judge(const ExportCase &export_, const Combination &combination,
+std::string Judge(const ExportEntry &export_, const Combination &combination,
                   const intptr_t *arguments, const Outcome &outcome)
 {
     std::string problems;
@@ -484,38 +371,29 @@ std::string Judge(const ExportCase &export_, const Combination &combination,
     return problems;
 }
 
-const ExportCase *FindExport(const char *name)
-{
-    for (const ExportCase &export_ : Exports())
-        if (strcmp(export_.name, name) == 0)
-            return &export_;
-    return NULL;
-}
-
 /* Runs every combination of one export, writing "call" before and
  * "verdict" after each, and "done" at the end, flushed as they happen. */
-void RunExport(const ExportCase &export_, FILE *log)
+void RunExport(const ExportEntry &export_, FILE *log)
 {
-    HMODULE library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-    AnyExport call = library ? (AnyExport)(void *)GetProcAddress(library, export_.name) : NULL;
+    AnyExport call = Export<AnyExport>(export_.name);
     if (!call) {
         fprintf(log, "missing %s\n", export_.name);
         return;
     }
     Dismisser dismisser = {};
-    dismisser.thread = CreateThread(NULL, 0, DismissWindows, &dismisser, 0, NULL);
+    StartThreadCall(&dismisser.call, [&dismisser] { return DismissWindows(&dismisser); });
     std::vector<Combination> combinations = Combinations(export_);
     for (size_t n = 0; n < combinations.size(); n++) {
         fprintf(log, "call %u %s\n", (unsigned)n, Describe(export_, combinations[n]).c_str());
         fflush(log);
-        intptr_t arguments[MOST_PARAMETERS] = {};
+        std::vector<intptr_t> arguments;
         for (size_t i = 0; i < export_.parameters.size(); i++)
-            arguments[i] = Argument(export_.parameters[i], combinations[n][i]);
+            arguments.push_back(Argument(export_.parameters[i], combinations[n][i]));
         LONG closedBefore = dismisser.closed;
         Outcome outcome = {};
         outcome.result = CallExport(call, arguments);
         outcome.raised = StandinTakeException(&outcome.exception) != 0;
-        std::string problems = Judge(export_, combinations[n], arguments, outcome);
+        std::string problems = Judge(export_, combinations[n], arguments.data(), outcome);
         if (StandinDamagedGuards() > 0)
             problems += "written past a VM object; ";
         fprintf(log, "verdict %u %s (result %lld, raised '%s'%s)\n", (unsigned)n,
@@ -528,8 +406,7 @@ void RunExport(const ExportCase &export_, FILE *log)
             break;
     }
     dismisser.stop = 1;
-    WaitForSingleObject(dismisser.thread, 5000);
-    CloseHandle(dismisser.thread);
+    FinishThreadCall(&dismisser.call, 5000);
     fprintf(log, "done\n");
     fflush(log);
 }
@@ -545,7 +422,7 @@ TEST(BadInputChild, RunsTheCallsOfOneExport)
     const char *logPath = getenv(LOG_VARIABLE);
     if (!name || !logPath)
         GTEST_SKIP() << "runs only as the child of the BadInput tests";
-    const ExportCase *export_ = FindExport(name);
+    const ExportEntry *export_ = FindExport(name);
     ASSERT_TRUE(export_ != NULL) << name;
     /* A crash ends the child at once instead of waiting in a debugger. */
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
@@ -628,7 +505,7 @@ TEST_P(BadInput, EveryCallEndsCleanly)
 INSTANTIATE_TEST_SUITE_P(Exports, BadInput,
                          ::testing::ValuesIn([] {
                              std::vector<const char *> names;
-                             for (const ExportCase &export_ : Exports())
+                             for (const ExportEntry &export_ : ExportTable())
                                  names.push_back(export_.name);
                              return names;
                          }()),

@@ -8,13 +8,14 @@
 #include <string.h>
 #include <string>
 
+#include "alloc.h"
 #include "boundary.h"
 #include "msjava_standin.h"
 
 static std::wstring UnitsOf(HObject string)
 {
     WCHAR buffer[4096];
-    int length = StandinStringUnits((HString)string, buffer, 4096);
+    int length = StandinStringUnits((HString)string, buffer, ARRAY_SIZE(buffer));
     return length < 0 ? L"<not a String>" : std::wstring(buffer, length);
 }
 

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <string>
 
+#include "alloc.h"
 #include "child.h"
 #include "choose_files.h"
 #include "error_record.h"
@@ -105,7 +106,7 @@ TEST(MakeRelativePath, KeepsWhatLiesBelowTheBase)
     };
     for (const RelativeCase &c : cases) {
         PathEntry path;
-        lstrcpynA(path, c.path, MAX_PATH);
+        lstrcpynA(path, c.path, ARRAY_SIZE(path));
         EXPECT_EQ(STATUS_OK, MakeRelativePath(path, c.base)) << c.path;
         EXPECT_STREQ(c.relative, path) << c.path << " below " << c.base;
     }
@@ -155,21 +156,23 @@ TEST(ChooseFiles, RefusesParametersWithoutADialog)
         PathEntry *result = sentinel;
         int status = -1;
         DWORD error = 0;
-        BackgroundCall call;
-        StartBackgroundCall(&call, [&] {
+        ThreadCall call;
+        StartThreadCall(&call, [&] {
             SetLastError(0xdeadbeef);
             status = ChooseFiles(c.directory, NULL, NULL, 1, 1, 0, c.maxFiles, 0,
                                  c.withResult ? &result : NULL);
             error = GetLastError();
+            return 0;
         });
-        bool ended = FinishBackgroundCall(&call, 3000);
-        if (!ended) {
+        bool late = false;
+        FinishThreadCall(&call, 3000, &late);
+        if (late) {
             HWND dialog = WaitForTopWindow("#32770", CHOOSE_FILES_TITLE,
                                            GetCurrentProcessId(), 1000);
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-            ASSERT_TRUE(FinishBackgroundCall(&call, 10000));
+            ASSERT_EQ(0, FinishThreadCall(&call, 10000));
         }
-        EXPECT_TRUE(ended) << "a dialog was shown for maxFiles " << c.maxFiles;
+        EXPECT_FALSE(late) << "a dialog was shown for maxFiles " << c.maxFiles;
         EXPECT_EQ(STATUS_SYSTEM_ERROR, status);
         EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, error);
         EXPECT_EQ(sentinel, result) << "the result is left alone";

@@ -16,17 +16,16 @@
 
 #include "boundary.h"
 #include "code_page.h"
-#include "context_menu.h"
 #include "dialog_exports.h"
+#include "export_table.h"
 #include "file_exports.h"
 #include "gui.h"
 #include "java_text.h"
 #include "launcher_run.h"
+#include "library.h"
 #include "mapi_mail.h"
 #include "msjava_standin.h"
 #include "registry.h"
-#include "send_to_menu.h"
-#include "shell_open.h"
 
 /* Characters the plain conversion turns into something else here, and a
  * text of characters it holds (a trail byte 0x5C among them under 932). */
@@ -70,6 +69,23 @@ static std::vector<std::string> TakeRefusal()
     return refusal;
 }
 
+/* How an export answers a name it refuses: one that answers by its code
+ * alone with its failure code; the others raise the refusal and answer
+ * with STATUS_APP_ERROR, 0 or null. */
+static int32_t RefusedAnswer(const ExportEntry &entry)
+{
+    if (entry.reporting == BY_CODE)
+        return entry.codes[0];
+    return entry.reporting == BY_STATUS ? STATUS_APP_ERROR : 0;
+}
+
+/* A result as an int: a String or an array counts as 1. */
+static int32_t AnswerOf(const ExportEntry &entry, intptr_t result)
+{
+    bool object = entry.reporting == BY_STRING || entry.reporting == BY_STRINGS;
+    return object ? result != 0 : (int32_t)result;
+}
+
 /* A String of every unit of text, a NUL among them too. */
 static HString Java(const std::wstring &text)
 {
@@ -82,6 +98,26 @@ static ArrayOfString *Strings(const std::vector<std::wstring> &texts)
     for (size_t i = 0; i < texts.size(); i++)
         array->body[i] = Java(texts[i]);
     return array;
+}
+
+/* Hands name to the parameter at of the export's valid call, as the whole
+ * path in directory where the parameter's valid text lies in a directory,
+ * else alone, and expects it refused, shown as shown. */
+static void ExpectRefusal(const char *method, size_t at, const std::string &directory,
+                          const std::wstring &name, const std::string &shown)
+{
+    const ExportEntry &entry = *FindExport(method);
+    const Parameter &parameter = entry.parameters[at];
+    bool asPath = parameter.text[0] == '$';
+    std::wstring text = asPath ? WideText(directory) + L"\\" + name : name;
+    HObject argument = parameter.type == TEXT_LIST ? (HObject)Strings({text}) : Java(text);
+    std::vector<std::string> refusal = {"com/zorv/ZORVException", NOT_IN_CODE_PAGE,
+                                        (asPath ? directory + "\\" : "") + shown};
+    std::string label = std::string(method) + " argument " + std::to_string(at + 1) + " " + shown;
+    intptr_t result = CallValid(method, directory, {{at, argument}});
+    EXPECT_EQ(RefusedAnswer(entry), AnswerOf(entry, result)) << label;
+    EXPECT_EQ(entry.reporting == BY_CODE ? std::vector<std::string>() : refusal, TakeRefusal())
+        << label;
 }
 
 /* Makes the directory path when the bench's file system can name it: one
@@ -124,7 +160,6 @@ protected:
     std::string mailPath = dir / "mail.txt";
     ScopedEnvironment mailRecord{"ZORV_MAPI_RECORD", mailPath.c_str()};
     ScopedRegistryValue mapiValue{HKEY_LOCAL_MACHINE, MAPI_SUBSYSTEM_KEY, "MAPI"};
-    HMODULE library = NULL;
 
     void SetUp() override
     {
@@ -134,25 +169,11 @@ protected:
         if (!texts)
             GTEST_SKIP() << "runs under code pages 1252 and 932";
         ASSERT_TRUE(mapiValue.Set(REG_SZ, "1", 2));
-        library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-        ASSERT_TRUE(library != NULL);
-    }
-    void TearDown() override
-    {
-        if (HMODULE mapi = GetModuleHandleA("Mapi32.dll"))
-            FreeLibrary(mapi);
-        if (library)
-            FreeLibrary(library);
-    }
-    template <typename T> T *Export(const char *name)
-    {
-        return (T *)(void *)GetProcAddress(library, name);
+        ASSERT_TRUE(LibraryUnderTest() != NULL);
     }
     /* The name with c between two letters. */
     static std::wstring NameWith(const std::wstring &c) { return L"x" + c + L"y.txt"; }
 };
-
-#define EXPORT(name) Export<decltype(com_zorv_ZORVNI_##name)>("com_zorv_ZORVNI_" #name)
 
 TEST_F(CodePage, LauncherRefusesAnArgumentItCannotWriteAndStartsNothing)
 {
@@ -214,82 +235,14 @@ TEST_F(CodePage, ExportsRefuseANameTheyCannotWriteBeforeDoingAnything)
     WriteTextFile(dir / "x\\y.txt", "keep");
     std::string before = TreeContent(dir.path);
 
-    ArrayOfString *out[4];
-    for (ArrayOfString *&text : out)
-        text = StandinObjectArray("java/lang/String", 1);
-    ArrayOfLong *longs[4];
-    for (ArrayOfLong *&number : longs)
-        number = StandinLongArray(1);
-    ArrayOfInt *number = StandinIntArray(1);
-    ArrayOfArray *list = StandinObjectArray("[Ljava/lang/String;", 1);
-    HString directory = StandinString(wideDir.c_str());
-    HString absent = StandinString((wideDir + L"\\absent.txt").c_str());
-    auto mail = EXPORT(NIWin32MAPISendMail);
-    /* An address, or an attachment's directory or name. */
-    auto send = [&](const std::wstring &to, const std::wstring &in, const std::wstring &name) {
-        return mail(NULL, StandinString(L"s"), StandinString(L"b"), 0, Strings({to}), 1,
-                    Strings({L"c@example.com"}), 1, Strings({}), 0, Strings({L"t"}),
-                    Strings({in}), Strings({name}), 1);
-    };
-    /* The refusal is raised, except by the exports that answer by their
-     * result only (result 1). */
-    struct Call {
-        const char *name;
-        bool asPath;    /* handed the whole path, not the name alone */
-        int32_t refused;
-        std::function<int32_t(const std::wstring &text)> call;
-    };
-    const Call calls[] = {
-        {"NICreateEmptyFile", true, 1, [&](const std::wstring &t) {
-             return EXPORT(NICreateEmptyFile)(NULL, Java(t), 1);
-         }},
-        {"Win32GetFileInfo", false, STATUS_APP_ERROR, [&](const std::wstring &t) {
-             return EXPORT(Win32GetFileInfo)(NULL, directory, Java(t), out[0],
-                                             out[1], NULL, out[2], longs[0], number, out[3],
-                                             longs[1], NULL, longs[2], NULL, longs[3], list);
-         }},
-        {"Win32GetFileSystemInfo", true, STATUS_APP_ERROR, [&](const std::wstring &t) {
-             return EXPORT(Win32GetFileSystemInfo)(NULL, Java(t),
-                                                   StandinString(L""), out[0], list, number);
-         }},
-        {"Win32GetStorageInfo", false, STATUS_APP_ERROR, [&](const std::wstring &t) {
-             return EXPORT(Win32GetStorageInfo)(NULL, directory, Java(t),
-                                                out[0], out[1], out[2], number, longs[0],
-                                                longs[1], longs[2]);
-         }},
-        {"NIWin32ShellExecuteEx", true, 0, [&](const std::wstring &t) {
-             return EXPORT(NIWin32ShellExecuteEx)(NULL, Java(t),
-                                                  StandinString(L""));
-         }},
-        {"NIWin32ShellExecuteEx verb", false, 0, [&](const std::wstring &t) {
-             return EXPORT(NIWin32ShellExecuteEx)(NULL, absent, Java(t));
-         }},
-        {"NIWinShOpenContextMenu", true, 1, [&](const std::wstring &t) {
-             return EXPORT(NIWinShOpenContextMenu)(NULL, Java(t),
-                                                   StandinString(L" "));
-         }},
-        {"NIWinShOpenSendToMenu", false, 1, [&](const std::wstring &t) {
-             return EXPORT(NIWinShOpenSendToMenu)(NULL, directory, Java(t));
-         }},
-        {"NIChooseFile", true, 0, [&](const std::wstring &t) {
-             return (int32_t)(EXPORT(NIChooseFile)(NULL, Java(t), NULL, NULL,
-                                                   1, 0) != NULL);
-         }},
-        {"NIChooseFiles pattern", false, 0, [&](const std::wstring &t) {
-             return (int32_t)(EXPORT(NIChooseFiles)(NULL, directory, StandinString(L"Texts"),
-                                                    Java(t), 1, 1, 0,
-                                                    10) != NULL);
-         }},
-        {"NIChooseDir", true, STATUS_APP_ERROR, [&](const std::wstring &t) {
-             return EXPORT(NIChooseDir)(NULL, Java(t), StandinString(L"t"), 0,
-                                        out[0], number);
-         }},
-        {"NIWin32MAPISendMail to", false, STATUS_APP_ERROR,
-         [&](const std::wstring &t) { return send(t, wideDir, L"m.txt"); }},
-        {"NIWin32MAPISendMail directory", true, STATUS_APP_ERROR,
-         [&](const std::wstring &t) { return send(L"a@example.com", t, L"m.txt"); }},
-        {"NIWin32MAPISendMail file name", false, STATUS_APP_ERROR,
-         [&](const std::wstring &t) { return send(L"a@example.com", wideDir, t); }},
+    /* Each text that names something: the export and the position of the
+     * parameter it goes in. */
+    const std::pair<const char *, size_t> namingTexts[] = {
+        {"NICreateEmptyFile", 0},      {"Win32GetFileInfo", 1},     {"Win32GetFileSystemInfo", 0},
+        {"Win32GetStorageInfo", 1},    {"NIWin32ShellExecuteEx", 0}, {"NIWin32ShellExecuteEx", 1},
+        {"NIWinShOpenContextMenu", 0}, {"NIWinShOpenSendToMenu", 1}, {"NIChooseFile", 0},
+        {"NIChooseFiles", 2},          {"NIChooseDir", 0},          {"NIWin32MAPISendMail", 3},
+        {"NIWin32MAPISendMail", 10},   {"NIWin32MAPISendMail", 11},
     };
     /* Each name and how its refusal shows it; last a name with a NUL, which
      * every system call would read cut at it, as the file x\y.txt. */
@@ -297,17 +250,9 @@ TEST_F(CodePage, ExportsRefuseANameTheyCannotWriteBeforeDoingAnything)
     for (const std::wstring &c : texts->lookAlikes)
         refused.push_back({NameWith(c), "x?y.txt"});
     refused.push_back({std::wstring(L"x\\y.txt\0.bak", 12), "x\\y.txt?.bak"});
-    for (const auto &[name, shown] : refused) {
-        for (const Call &call : calls) {
-            std::string label = std::string(call.name) + " " + shown;
-            std::vector<std::string> refusal = {"com/zorv/ZORVException", NOT_IN_CODE_PAGE,
-                                                (call.asPath ? dir.path + "\\" : "") + shown};
-            EXPECT_EQ(call.refused, call.call(call.asPath ? wideDir + L"\\" + name : name))
-                << label;
-            EXPECT_EQ(call.refused == 1 ? std::vector<std::string>() : refusal, TakeRefusal())
-                << label;
-        }
-    }
+    for (const auto &[name, shown] : refused)
+        for (const auto &[method, at] : namingTexts)
+            ExpectRefusal(method, at, dir.path, name, shown);
     EXPECT_EQ(before, TreeContent(dir.path)) << "the mail client was called or a file changed";
     EXPECT_TRUE(WaitForTopWindow(NULL, NULL, GetCurrentProcessId(), 0) == NULL);
 }

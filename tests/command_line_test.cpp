@@ -5,6 +5,7 @@
  */
 #include <gtest/gtest.h>
 
+#include "alloc.h"
 #include "child.h"
 #include "command_line.h"
 #include "error_record.h"
@@ -85,8 +86,8 @@ TEST(SplitCommandLine, GivesBackWhatWasQuoted)
         std::string commandLine;
         for (std::string &argument : arguments) {
             for (unsigned n = random() % 7; n > 0; n--)
-                argument += pieces[random() % (sizeof(pieces) / sizeof(pieces[0]))];
-            commandLine += QuoteArgument(argument) + gaps[random() % 3];
+                argument += pieces[random() % ARRAY_SIZE(pieces)];
+            commandLine += QuoteArgument(argument) + gaps[random() % ARRAY_SIZE(gaps)];
         }
         ASSERT_EQ(arguments, Split(commandLine)) << "command line: " << commandLine;
     }

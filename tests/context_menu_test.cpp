@@ -51,9 +51,8 @@ struct MenuCall {
     DWORD lastError = 0;   /* the calling thread's, after the call */
 };
 
-static int CallContextMenu(void *context)
+static int CallContextMenu(MenuCall *call)
 {
-    MenuCall *call = (MenuCall *)context;
     SetLastError(0xdeadbeef);
     int result = com_zorv_ZORVNI_NIWinShOpenContextMenu(NULL,
                                                         StandinString(call->directory.c_str()),
@@ -76,7 +75,7 @@ protected:
     /* Starts the export for directory and name and waits for its menu. */
     HWND Open(ThreadCall *threadCall, MenuCall *call)
     {
-        StartThreadCall(threadCall, CallContextMenu, call);
+        StartThreadCall(threadCall, [call] { return CallContextMenu(call); });
         return WaitForMenuWindow(10000);
     }
 
@@ -158,7 +157,7 @@ TEST_F(ContextMenu, RefusalsReturnOneWithoutAMenu)
     };
     for (MenuCall &call : calls) {
         ThreadCall threadCall;
-        StartThreadCall(&threadCall, CallContextMenu, &call);
+        StartThreadCall(&threadCall, [&call] { return CallContextMenu(&call); });
         bool timedOut = false;
         int result = FinishThreadCall(&threadCall, 10000, &timedOut);
         if (timedOut) {

@@ -16,19 +16,12 @@
 #include <vector>
 
 #include "child.h"
+#include "dialog_exports.h"
 #include "error_record.h"
 #include "gui.h"
 #include "java_text.h"
+#include "library.h"
 #include "msjava_standin.h"
-
-typedef int32_t(__cdecl *MessageBoxFn)(HObject, int32_t, HString, HString, int32_t);
-typedef HString(__cdecl *ChooseFileFn)(HObject, HString, HString, HString, int32_t, int32_t);
-typedef HObject(__cdecl *ChooseFilesFn)(HObject, HString, HString, HString, int32_t, int32_t,
-                                        int32_t, int32_t);
-typedef HObject(__cdecl *ChooseFiles1Fn)(HObject, HString, HString, HString, int32_t,
-                                         int32_t, int32_t, int32_t, int32_t);
-typedef int32_t(__cdecl *ChooseDirFn)(HObject, HString, HString, int32_t, ArrayOfString *,
-                                      ArrayOfInt *);
 
 /* Controls of the open-file dialog and the folder browser under Wine. */
 enum {
@@ -100,7 +93,7 @@ struct JavaOutcome {
 
 /* A Java call on its own thread, with what it left pending there. */
 struct JavaThread {
-    BackgroundCall background;
+    ThreadCall call;
     JavaOutcome outcome;
 };
 
@@ -111,21 +104,23 @@ static JavaOutcome RunJavaCall(std::function<void()> call, std::function<void()>
 {
     JavaThread *thread = new JavaThread();
     thread->outcome = JavaOutcome();
-    StartBackgroundCall(&thread->background, [call, thread] {
+    StartThreadCall(&thread->call, [call, thread] {
         call();
         thread->outcome.raised = StandinTakeException(&thread->outcome.exception) != 0;
+        return 0;
     });
     drive();
-    bool finished = FinishBackgroundCall(&thread->background, WAIT_MS);
-    for (int attempt = 0; !finished && attempt < 3; attempt++) {
+    bool late = false;
+    FinishThreadCall(&thread->call, WAIT_MS, &late);
+    for (int attempt = 0; late && attempt < 3; attempt++) {
         ADD_FAILURE() << "the call did not end; cancelling its dialogs";
         HWND stuck = WaitForTopWindow("#32770", NULL, GetCurrentProcessId(), 1000);
         if (stuck)
             PostMessageA(stuck, WM_COMMAND, IDCANCEL, 0);
-        finished = FinishBackgroundCall(&thread->background, WAIT_MS);
+        FinishThreadCall(&thread->call, WAIT_MS, &late);
     }
     JavaOutcome outcome = thread->outcome;
-    if (finished)
+    if (!late)
         delete thread;   /* else the thread still holds it */
     return outcome;
 }
@@ -200,22 +195,12 @@ static SeenDialog DriveFileDialog(const UserChoice &choice)
  * "other\a.txt" clashes with "dir\a.txt". */
 class DialogExports : public ::testing::Test {
 protected:
-    static HMODULE library;
     TempDir tree;
     std::string dir, sub, sibling, other;
 
-    static void SetUpTestSuite()
-    {
-        library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-    }
-    static void TearDownTestSuite()
-    {
-        if (library)
-            FreeLibrary(library);
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(library != NULL) << GetLastError();
+        ASSERT_TRUE(LibraryUnderTest() != NULL) << GetLastError();
         ASSERT_FALSE(tree.path.empty());
         dir = tree / "dir";
         sub = dir + "\\sub";
@@ -231,18 +216,13 @@ protected:
         for (auto &file : files)
             ASSERT_TRUE(WriteTextFile(tree / file[0], file[1]));
     }
-    template <typename T> T Export(const char *name)
-    {
-        return (T)(void *)GetProcAddress(library, name);
-    }
-
     /* NIChooseFiles1 with the user's choice; *array receives the result. */
     JavaOutcome ChooseFiles1(const std::string &directory, int multiSelect, int layout,
                              int mustBeInside, int maxFiles, int copyOutside,
                              const UserChoice &choice, HObject *array,
                              SeenDialog *seen = NULL)
     {
-        ChooseFiles1Fn choose = Export<ChooseFiles1Fn>("com_zorv_ZORVNI_NIChooseFiles1");
+        auto choose = EXPORT(NIChooseFiles1);
         HString directoryText = JavaText(directory);
         HString name = StandinString(L"Text");
         HString pattern = StandinString(L"*.txt");
@@ -264,7 +244,6 @@ protected:
         return outcome;
     }
 };
-HMODULE DialogExports::library;
 
 struct FilesCase {
     const char *what;
@@ -416,7 +395,7 @@ TEST_F(DialogExports, CancelGivesNullOrAnEmptyString)
     EXPECT_TRUE(array == NULL);
     EXPECT_FALSE(outcome.raised);
 
-    ChooseFileFn chooseFile = Export<ChooseFileFn>("com_zorv_ZORVNI_NIChooseFile");
+    auto chooseFile = EXPORT(NIChooseFile);
     HString directory = JavaText(dir);
     HString chosen = NULL;
     SeenDialog seen = {};
@@ -430,7 +409,7 @@ TEST_F(DialogExports, CancelGivesNullOrAnEmptyString)
 
 TEST_F(DialogExports, ChooseFileCopiesInAndReturnsEntryOne)
 {
-    ChooseFileFn chooseFile = Export<ChooseFileFn>("com_zorv_ZORVNI_NIChooseFile");
+    auto chooseFile = EXPORT(NIChooseFile);
     struct ChooseFileCase {
         const char *names;
         int layout;
@@ -462,7 +441,7 @@ TEST_F(DialogExports, ChooseFileCopiesInAndReturnsEntryOne)
 
 TEST_F(DialogExports, InvalidLayoutAfterACopyRemovesTheCopy)
 {
-    ChooseFileFn chooseFile = Export<ChooseFileFn>("com_zorv_ZORVNI_NIChooseFile");
+    auto chooseFile = EXPORT(NIChooseFile);
     HString chosen = (HString)NotReturned();
     HString directory = JavaText(dir);
     JavaOutcome outcome = RunJavaCall(
@@ -476,7 +455,7 @@ TEST_F(DialogExports, InvalidLayoutAfterACopyRemovesTheCopy)
 
 TEST_F(DialogExports, FilterNameWithoutPatternFailsToConvert)
 {
-    ChooseFileFn chooseFile = Export<ChooseFileFn>("com_zorv_ZORVNI_NIChooseFile");
+    auto chooseFile = EXPORT(NIChooseFile);
     HString directory = JavaText(dir);
     HString chosen = (HString)NotReturned();
     JavaOutcome outcome = RunJavaCall(
@@ -491,7 +470,7 @@ TEST_F(DialogExports, FilterNameWithoutPatternFailsToConvert)
 
 TEST_F(DialogExports, MaxFilesOutOfRangeShowsNoDialog)
 {
-    ChooseFilesFn chooseFiles = Export<ChooseFilesFn>("com_zorv_ZORVNI_NIChooseFiles");
+    auto chooseFiles = EXPORT(NIChooseFiles);
     HString directory = JavaText(dir);
     for (int maxFiles : {0, 1001, -1}) {
         SCOPED_TRACE(maxFiles);
@@ -508,7 +487,7 @@ TEST_F(DialogExports, MaxFilesOutOfRangeShowsNoDialog)
 
 TEST_F(DialogExports, ChooseFilesNeverCopies)
 {
-    ChooseFilesFn chooseFiles = Export<ChooseFilesFn>("com_zorv_ZORVNI_NIChooseFiles");
+    auto chooseFiles = EXPORT(NIChooseFiles);
     HString directory = JavaText(dir);
     HObject array = NULL;
     JavaOutcome outcome = RunJavaCall(
@@ -612,7 +591,7 @@ protected:
     BrowserRun Browse(const std::string &initial, ArrayOfString *chosen, ArrayOfInt *flag,
                       std::function<void(HWND)> answer)
     {
-        ChooseDirFn chooseDir = Export<ChooseDirFn>("com_zorv_ZORVNI_NIChooseDir");
+        auto chooseDir = EXPORT(NIChooseDir);
         HString initialText = JavaText(initial);
         BrowserRun run = {};
         bool ignoredSelection = true;
@@ -716,7 +695,7 @@ TEST_F(FolderBrowser, ChoiceWithoutAFileSystemPathRaises)
  * the button pressed comes back. */
 TEST_F(DialogExports, MessageBoxShowsAndAnswers)
 {
-    MessageBoxFn messageBox = Export<MessageBoxFn>("com_zorv_ZORVNI_NIMessageBox");
+    auto messageBox = EXPORT(NIMessageBox);
     int32_t answer = -1;
     std::string text;
     bool yes = false, no = false, ok = false, icon = false;
@@ -751,7 +730,7 @@ TEST_F(DialogExports, MessageBoxShowsAndAnswers)
 
 TEST_F(DialogExports, MessageBoxWithAnEmptyTextShowsNothing)
 {
-    MessageBoxFn messageBox = Export<MessageBoxFn>("com_zorv_ZORVNI_NIMessageBox");
+    auto messageBox = EXPORT(NIMessageBox);
     HString empty = StandinString(L"");
     HString text = StandinString(L"Text");
     for (auto texts : {std::make_pair(text, empty), std::make_pair(empty, text)}) {

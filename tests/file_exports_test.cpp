@@ -13,18 +13,20 @@
 #include <shellapi.h>
 #include <winioctl.h>
 
-#include <functional>
 #include <set>
 #include <stdio.h>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
+#include "file_exports.h"
 #include "file_info.h"
+#include "gui.h"
+#include "library.h"
 #include "msjava_standin.h"
-#include "shell.h"
 #include "temp_directory.h"
 
 static FILETIME At(int64_t ticks)
@@ -80,23 +82,10 @@ TEST(FileTimeToText, DateAndTimeWithoutLeadingZeros)
     EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
 }
 
-typedef int32_t(__cdecl *FileInfoFn)(HObject, HString, HString, ArrayOfString *,
-                                     ArrayOfString *, ArrayOfString *, ArrayOfString *,
-                                     ArrayOfLong *, ArrayOfInt *, ArrayOfString *, ArrayOfLong *,
-                                     ArrayOfString *, ArrayOfLong *, ArrayOfString *,
-                                     ArrayOfLong *, ArrayOfArray *);
-typedef int32_t(__cdecl *FileSystemInfoFn)(HObject, HString, HString, ArrayOfString *,
-                                           ArrayOfArray *, ArrayOfInt *);
-typedef int32_t(__cdecl *StorageInfoFn)(HObject, HString, HString, ArrayOfString *,
-                                        ArrayOfString *, ArrayOfString *, ArrayOfInt *,
-                                        ArrayOfLong *, ArrayOfLong *, ArrayOfLong *);
-typedef int32_t(__cdecl *CreateEmptyFileFn)(HObject, HString, int32_t);
-typedef int32_t(__cdecl *TempDirFn)(HObject, ArrayOfString *);
-
 static HString Java(const std::string &text)
 {
     WCHAR units[1024];
-    int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, units, 1024);
+    int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, units, ARRAY_SIZE(units));
     return StandinString(count > 0 ? units : L"");
 }
 
@@ -107,7 +96,7 @@ static std::string Text(ArrayOfString *out)
         return "<null>";
     WCHAR units[1024];
     char text[2048];
-    int length = StandinStringUnits((HString)out->body[0], units, 1024);
+    int length = StandinStringUnits((HString)out->body[0], units, ARRAY_SIZE(units));
     int bytes = WideCharToMultiByte(CP_ACP, 0, units, length, text, sizeof(text), NULL, NULL);
     return std::string(text, bytes > 0 ? bytes : 0);
 }
@@ -194,29 +183,17 @@ struct FileInfoCall {
 
 class FileExports : public ::testing::Test {
 protected:
-    static HMODULE library;
     TempDir dir;
-    static void SetUpTestSuite() { library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str()); }
-    static void TearDownTestSuite()
-    {
-        if (library)
-            FreeLibrary(library);
-    }
-    void SetUp() override { ASSERT_TRUE(library != NULL) << GetLastError(); }
-    template <typename T> T Export(const char *name)
-    {
-        return (T)(void *)GetProcAddress(library, name);
-    }
+    void SetUp() override { ASSERT_TRUE(LibraryUnderTest() != NULL) << GetLastError(); }
     int GetFileInfo(const std::string &directory, const std::string &name, FileInfoCall &c,
                     bool withType = true)
     {
-        return Export<FileInfoFn>("com_zorv_ZORVNI_Win32GetFileInfo")(
+        return EXPORT(Win32GetFileInfo)(
             NULL, Java(directory), Java(name), c.fullPath, c.shortPath, c.reserved,
             withType ? c.typeName : NULL, c.size, c.links, c.created, c.createdSeconds,
             c.accessed, c.accessedSeconds, c.written, c.writtenSeconds, c.attributes);
     }
 };
-HMODULE FileExports::library;
 
 /* Every value of one file or directory against Windows' own answers. */
 static void ExpectFileAgreesWithWindows(const FileInfoCall &c, const std::string &path,
@@ -230,13 +207,13 @@ static void ExpectFileAgreesWithWindows(const FileInfoCall &c, const std::string
     CloseHandle(handle);
 
     char full[MAX_PATH];
-    GetFullPathNameA(path.c_str(), MAX_PATH, full, NULL);
+    GetFullPathNameA(path.c_str(), ARRAY_SIZE(full), full, NULL);
     std::string expectedFull = full;
     if (isDirectory && expectedFull.back() != '\\')
         expectedFull += '\\';
     EXPECT_EQ(expectedFull, Text(c.fullPath));
     char shortPath[MAX_PATH];
-    DWORD shortLength = GetShortPathNameA(expectedFull.c_str(), shortPath, MAX_PATH);
+    DWORD shortLength = GetShortPathNameA(expectedFull.c_str(), shortPath, ARRAY_SIZE(shortPath));
     EXPECT_EQ(shortLength > 0 && shortLength < 68 ? shortPath : "", Text(c.shortPath));
     EXPECT_EQ("untouched", Text(c.reserved));
     EXPECT_EQ((int64_t)(((uint64_t)info.nFileSizeHigh << 32) | info.nFileSizeLow), c.size->body[0]);
@@ -346,7 +323,7 @@ TEST_F(FileExports, DeepPathHasNoShortFormButWorks)
 TEST_F(FileExports, EmptyPathsDescribeTheRootAndTheCurrentDirectory)
 {
     char current[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, current);
+    GetCurrentDirectoryA(ARRAY_SIZE(current), current);
     FileInfoCall c;
     ASSERT_EQ(0, GetFileInfo("", "", c, false));
     EXPECT_EQ(std::string(current, 2) + "\\", Text(c.fullPath));
@@ -368,9 +345,9 @@ TEST_F(FileExports, NullOutParametersAreSkipped)
     ArrayOfLong *size = StandinLongArray(1);
     ArrayOfInt *links = StandinIntArray(1);
     ArrayOfLong *seconds[3] = {StandinLongArray(1), StandinLongArray(1), StandinLongArray(1)};
-    ASSERT_EQ(0, Export<FileInfoFn>("com_zorv_ZORVNI_Win32GetFileInfo")(
-                     NULL, Java(dir.path), Java("a.txt"), NULL, NULL, NULL, NULL, size, links,
-                     NULL, seconds[0], NULL, seconds[1], NULL, seconds[2], NULL));
+    ASSERT_EQ(0, EXPORT(Win32GetFileInfo)(NULL, Java(dir.path), Java("a.txt"), NULL, NULL, NULL,
+                                          NULL, size, links, NULL, seconds[0], NULL, seconds[1],
+                                          NULL, seconds[2], NULL));
     EXPECT_EQ(1, size->body[0]);
     EXPECT_EQ(1, links->body[0]);
     EXPECT_TRUE(NoException());
@@ -412,7 +389,6 @@ TEST_F(FileExports, TypeNameTheShellCannotGiveFailsLast)
 /* A Java thread may have joined the multithreaded apartment, where the
  * type name's CoInitialize fails: the caller's COM must stay set up. */
 struct ApartmentCall {
-    std::function<int()> getFileInfo;
     HRESULT joined, after;
     int status;
 };
@@ -421,19 +397,18 @@ TEST_F(FileExports, TypeNameLeavesTheCallersApartmentSetUp)
 {
     ASSERT_TRUE(WriteTextFile(dir / "a.txt", "a"));
     FileInfoCall c;
-    ApartmentCall call = {[&] { return GetFileInfo(dir.path, "a.txt", c); }, E_FAIL, E_FAIL, -1};
+    ApartmentCall call = {E_FAIL, E_FAIL, -1};
     ThreadCall thread;
-    StartThreadCall(&thread, [](void *context) {
-        ApartmentCall *call = (ApartmentCall *)context;
-        call->joined = CoInitializeEx(NULL, COINIT_MULTITHREADED);
-        call->status = call->getFileInfo();
+    StartThreadCall(&thread, [&] {
+        call.joined = CoInitializeEx(NULL, COINIT_MULTITHREADED);
+        call.status = GetFileInfo(dir.path, "a.txt", c);
         /* Still in the apartment: joining again only counts once more. */
-        call->after = CoInitializeEx(NULL, COINIT_MULTITHREADED);
-        for (HRESULT result : {call->joined, call->after})
+        call.after = CoInitializeEx(NULL, COINIT_MULTITHREADED);
+        for (HRESULT result : {call.joined, call.after})
             if (SUCCEEDED(result))
                 CoUninitialize();
         return 0;
-    }, &call);
+    });
     FinishThreadCall(&thread, 10000);
     EXPECT_EQ(S_OK, call.joined);
     EXPECT_EQ(0, call.status);
@@ -474,8 +449,8 @@ TEST_F(FileExports, JoinedPathsOverTheLimitAreRefusedUncut)
     ArrayOfString *name = StandinObjectArray("java/lang/String", 1);
     ArrayOfInt *component = StandinIntArray(1);
     component->body[0] = -7;
-    EXPECT_EQ(32, Export<FileSystemInfoFn>("com_zorv_ZORVNI_Win32GetFileSystemInfo")(
-                      NULL, Java(dir.path), Java(name258 + "x"), name, NULL, component));
+    EXPECT_EQ(32, EXPORT(Win32GetFileSystemInfo)(NULL, Java(dir.path), Java(name258 + "x"),
+                                                 name, NULL, component));
     TakeException();
     EXPECT_EQ(-7, component->body[0]);
 }
@@ -485,13 +460,13 @@ TEST_F(FileExports, FileSystemAgreesWithWindows)
     ArrayOfString *name = StandinObjectArray("java/lang/String", 1);
     ArrayOfArray *flags = StandinObjectArray("[Ljava/lang/String;", 1);
     ArrayOfInt *component = StandinIntArray(1);
-    ASSERT_EQ(0, Export<FileSystemInfoFn>("com_zorv_ZORVNI_Win32GetFileSystemInfo")(
-                     NULL, Java(dir.path), Java(""), name, flags, component));
+    ASSERT_EQ(0, EXPORT(Win32GetFileSystemInfo)(NULL, Java(dir.path), Java(""), name, flags,
+                                                component));
     std::string root = dir.path.substr(0, 3);
     char fileSystem[MAX_PATH];
     DWORD maxComponent = 0, systemFlags = 0;
     ASSERT_TRUE(GetVolumeInformationA(root.c_str(), NULL, 0, NULL, &maxComponent, &systemFlags,
-                                      fileSystem, MAX_PATH));
+                                      fileSystem, ARRAY_SIZE(fileSystem)));
     EXPECT_EQ(fileSystem, Text(name));
     EXPECT_EQ((int32_t)maxComponent, component->body[0]);
     static const struct { DWORD bit; const char *start; } order[] = {
@@ -519,13 +494,12 @@ TEST_F(FileExports, StorageAgreesWithWindows)
     ArrayOfString *type = StandinObjectArray("java/lang/String", 1);
     ArrayOfInt *known = StandinIntArray(1);
     ArrayOfLong *bytes[3] = {StandinLongArray(1), StandinLongArray(1), StandinLongArray(1)};
-    ASSERT_EQ(0, Export<StorageInfoFn>("com_zorv_ZORVNI_Win32GetStorageInfo")(
-                     NULL, Java(dir.path), Java(""), label, serial, type, known, bytes[0],
-                     bytes[1], bytes[2]));
+    ASSERT_EQ(0, EXPORT(Win32GetStorageInfo)(NULL, Java(dir.path), Java(""), label, serial, type,
+                                             known, bytes[0], bytes[1], bytes[2]));
     std::string root = dir.path.substr(0, 3);
     char volume[MAX_PATH];
     DWORD number = 0;
-    ASSERT_TRUE(GetVolumeInformationA(root.c_str(), volume, MAX_PATH, &number, NULL, NULL,
+    ASSERT_TRUE(GetVolumeInformationA(root.c_str(), volume, ARRAY_SIZE(volume), &number, NULL, NULL,
                                       NULL, 0));
     EXPECT_EQ(volume, Text(label));
     EXPECT_EQ(std::to_string((int32_t)number), Text(serial));
@@ -544,7 +518,7 @@ TEST_F(FileExports, StorageAgreesWithWindows)
 
 TEST_F(FileExports, CreatesEmptyFiles)
 {
-    CreateEmptyFileFn create = Export<CreateEmptyFileFn>("com_zorv_ZORVNI_NICreateEmptyFile");
+    auto create = EXPORT(NICreateEmptyFile);
     std::string path = dir / "empty.txt";
     EXPECT_EQ(0, create(NULL, Java(path), 0));
     EXPECT_EQ(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -614,7 +588,7 @@ TEST_F(FileExports, TemporaryDirectoryDecisionTable)
         {NULL, NULL, NULL, NONE},
         {"", "", NULL, NONE},
     };
-    TempDirFn tempDir = Export<TempDirFn>("com_zorv_ZORVNI_NIGetOSTempDir");
+    auto tempDir = EXPORT(NIGetOSTempDir);
     int round = 0;
     for (const TempCase &c : cases) {
         std::string base = dir / ("r" + std::to_string(round++));

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
 #include "file_operations.h"
@@ -136,7 +137,7 @@ TEST(FileWrapperArguments, NullsAreRefusedWithEinval)
         [&] { return CrtCreateNewFile(NULL, 0, NULL, &flag); },
         [&] { return CrtCreateNewFile("x", 0, NULL, NULL); },
     };
-    for (size_t i = 0; i < sizeof(calls) / sizeof(calls[0]); i++) {
+    for (size_t i = 0; i < ARRAY_SIZE(calls); i++) {
         errno = 0;
         EXPECT_EQ(STATUS_CRT_ERROR, calls[i]()) << "call " << i;
         EXPECT_EQ(EINVAL, errno) << "call " << i;
@@ -357,7 +358,7 @@ TEST_F(FileWrappers, CopiesWithAndWithoutOverwrite)
         { ".\\a.txt", true, ABSENT, 1, { STATUS_OK, STATUS_OK }, "<source>" },
     };
     int round = 0;
-    for (int which = 0; which < 2; which++) {
+    for (size_t which = 0; which < ARRAY_SIZE(COPIES); which++) {
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(COPIES[which].name) + ": " + c.target + " overwrite " +
                          std::to_string(c.overwrite) + " round " + std::to_string(round));

@@ -6,6 +6,7 @@
  */
 #include <gtest/gtest.h>
 
+#include "alloc.h"
 #include "launcher_run.h"
 
 #include <map>
@@ -47,7 +48,7 @@ protected:
                                              "/q", "%s", "\xe9", ",", "*?", "-1"};
         std::string value;
         for (size_t n = Pick(6); n > 0; n--)
-            value += pieces[Pick(sizeof(pieces) / sizeof(pieces[0]))];
+            value += pieces[Pick(ARRAY_SIZE(pieces))];
         return value;
     }
 
@@ -65,7 +66,7 @@ protected:
             break;
         case 2: {
             g->valid = false;
-            std::string tokens = broken[Pick(sizeof(broken) / sizeof(broken[0]))];
+            std::string tokens = broken[Pick(ARRAY_SIZE(broken))];
             Elements group;
             for (size_t at = 0, next; at != std::string::npos; at = next) {
                 next = tokens.find(' ', at);

@@ -5,6 +5,7 @@
  */
 #include <gtest/gtest.h>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
 #include "location.h"
@@ -57,7 +58,7 @@ std::string UnixPath(const std::string &path)
     auto unixName = (UnixName)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"),
                                                      "wine_get_unix_file_name");
     wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, ARRAY_SIZE(wide));
     char *name = unixName ? unixName(wide) : NULL;
     std::string text = name ? name : "";
     HeapFree(GetProcessHeap(), 0, name);

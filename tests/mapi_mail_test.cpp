@@ -13,15 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
+#include "gui.h"
+#include "library.h"
 #include "mapi_mail.h"
 #include "msjava_standin.h"
 #include "registry.h"
-
-typedef int32_t(__cdecl *SendMailFn)(HObject, HString, HString, int32_t, ArrayOfString *,
-                                     int32_t, ArrayOfString *, int32_t, ArrayOfString *, int32_t,
-                                     ArrayOfString *, ArrayOfString *, ArrayOfString *, int32_t);
 
 typedef std::map<std::string, std::string> MailRecord;
 
@@ -41,7 +40,7 @@ static ArrayOfString *Strings(const std::vector<std::wstring> &texts)
 static std::string UnitsOf(HObject string)
 {
     WCHAR buffer[4096];
-    int length = StandinStringUnits((HString)string, buffer, 4096);
+    int length = StandinStringUnits((HString)string, buffer, ARRAY_SIZE(buffer));
     return length < 0 ? "<not a String>" : std::string(buffer, buffer + length);
 }
 
@@ -100,8 +99,7 @@ protected:
     std::string recordPath = directory / "mail.txt";
     ScopedEnvironment record{"ZORV_MAPI_RECORD", recordPath.c_str()};
     ScopedEnvironment result{"ZORV_MAPI_RESULT", NULL};
-    HMODULE library = NULL;
-    SendMailFn send = NULL;
+    decltype(&com_zorv_ZORVNI_NIWin32MAPISendMail) send = NULL;
 
     void SetUp() override
     {
@@ -109,20 +107,18 @@ protected:
         Load();
     }
     void TearDown() override { Unload(); }
+    /* Each case loads the library afresh: it takes its reference to the
+     * client once per load. */
     void Load()
     {
-        library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-        ASSERT_TRUE(library != NULL);
-        send = (SendMailFn)(void *)GetProcAddress(library, "com_zorv_ZORVNI_NIWin32MAPISendMail");
+        send = EXPORT(NIWin32MAPISendMail);
         ASSERT_TRUE(send != NULL);
     }
     /* The library goes first: it holds its reference to the client for as
      * long as it is loaded.  Then nothing of either is left. */
     void Unload()
     {
-        if (library)
-            FreeLibrary(library);
-        library = NULL;
+        FreeLibraryUnderTest();
         send = NULL;
         UnloadMapi();
     }
@@ -344,34 +340,18 @@ TEST_F(MapiMail, ManyMailsHoldOneReferenceToTheClient)
 }
 
 /* Two first mails at the same moment take one reference between them. */
-struct FirstMailSender {
-    HANDLE go;
-    SendMailFn send;
-    int32_t result;
-};
-
-static DWORD WINAPI SendFirstMail(void *data)
-{
-    FirstMailSender *sender = (FirstMailSender *)data;
-    WaitForSingleObject(sender->go, INFINITE);
-    sender->result = sender->send(NULL, S(L"s"), S(L"b"), 0, NULL, 0, NULL, 0, NULL, 0, NULL,
-                                  NULL, NULL, 0);
-    return 0;
-}
-
 TEST_F(MapiMail, TwoFirstMailsAtOnceTakeOneReference)
 {
     HANDLE go = CreateEventA(NULL, TRUE, FALSE, NULL);
-    FirstMailSender senders[2] = {{go, send, -1}, {go, send, -1}};
-    HANDLE threads[2];
-    for (int i = 0; i < 2; i++)
-        threads[i] = CreateThread(NULL, 0, SendFirstMail, &senders[i], 0, NULL);
+    ThreadCall senders[2];
+    for (ThreadCall &sender : senders)
+        StartThreadCall(&sender, [this, go] {
+            WaitForSingleObject(go, INFINITE);
+            return send(NULL, S(L"s"), S(L"b"), 0, NULL, 0, NULL, 0, NULL, 0, NULL, NULL, NULL, 0);
+        });
     SetEvent(go);
-    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForMultipleObjects(2, threads, TRUE, 10000));
-    for (int i = 0; i < 2; i++) {
-        CloseHandle(threads[i]);
-        EXPECT_EQ(STATUS_OK, senders[i].result) << i;
-    }
+    for (size_t i = 0; i < ARRAY_SIZE(senders); i++)
+        EXPECT_EQ(STATUS_OK, FinishThreadCall(&senders[i], 10000)) << i;
     CloseHandle(go);
     EXPECT_EQ(1, UnloadMapi());
 }

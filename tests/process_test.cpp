@@ -6,6 +6,7 @@
 
 #include "child.h"
 #include "error_record.h"
+#include "gui.h"
 #include "process.h"
 
 #include <string>
@@ -89,13 +90,12 @@ protected:
 
     /* On a second thread: once the wait has disabled the windows, a close
      * request goes to the waiting thread. */
-    static DWORD WINAPI CloseDuringWait(LPVOID context)
+    int CloseDuringWait()
     {
-        WaitWithWindows *test = (WaitWithWindows *)context;
-        for (int waited = 0; waited < 10000 && test->AnyEnabled(); waited += 20)
+        for (int waited = 0; waited < 10000 && AnyEnabled(); waited += 20)
             Sleep(20);
-        test->allDisabledDuringWait = !test->AnyEnabled();
-        PostThreadMessageA(test->threadId, WM_CLOSE, 0, 0);
+        allDisabledDuringWait = !AnyEnabled();
+        PostThreadMessageA(threadId, WM_CLOSE, 0, 0);
         return 0;
     }
 };
@@ -104,14 +104,14 @@ TEST_F(WaitWithWindows, CloseRequestEndsTheProgramAndWindowsComeBack)
 {
     ScopedEnvironment exit("ZORV_RECORD_EXIT", "7");
     ScopedEnvironment sleep("ZORV_RECORD_SLEEP_MS", "20000");
-    HANDLE closer = CreateThread(NULL, 0, CloseDuringWait, this, 0, NULL);
+    ThreadCall closer;
+    StartThreadCall(&closer, [this] { return CloseDuringWait(); });
     DWORD exitCode = UNTOUCHED;
     DWORD start = GetTickCount();
     EXPECT_EQ(STATUS_OK, LaunchProgram(Recorder().c_str(), 0, 1, &exitCode));
     EXPECT_LT(GetTickCount() - start, 15000u);
     EXPECT_EQ(0u, exitCode);
-    WaitForSingleObject(closer, INFINITE);
-    CloseHandle(closer);
+    FinishThreadCall(&closer, INFINITE);
     EXPECT_TRUE(allDisabledDuringWait);
     for (size_t i = 0; i < windows.size(); i++)
         EXPECT_EQ(!DisabledBefore(i), IsWindowEnabled(windows[i]) != 0) << "window " << i;

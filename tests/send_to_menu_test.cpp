@@ -28,9 +28,8 @@ struct SendCall {
     std::wstring name;
 };
 
-static int CallSendTo(void *context)
+static int CallSendTo(const SendCall *call)
 {
-    SendCall *call = (SendCall *)context;
     return com_zorv_ZORVNI_NIWinShOpenSendToMenu(NULL, StandinString(call->directory.c_str()),
                                                  StandinString(call->name.c_str()));
 }
@@ -98,7 +97,7 @@ protected:
 
     HWND Open(ThreadCall *threadCall)
     {
-        StartThreadCall(threadCall, CallSendTo, &call);
+        StartThreadCall(threadCall, [this] { return CallSendTo(&call); });
         return WaitForMenuWindow(10000);
     }
 
@@ -181,7 +180,7 @@ TEST_F(SendToMenu, AssociatedFileIsStartedItselfAndFails)
 TEST_F(SendToMenu, EmptyFolderGivesAnEmptyMenu)
 {
     ThreadCall threadCall;
-    StartThreadCall(&threadCall, CallSendTo, &call);
+    StartThreadCall(&threadCall, [this] { return CallSendTo(&call); });
     bool timedOut = false;
     int result = FinishThreadCall(&threadCall, 3000, &timedOut);
     if (timedOut) {
@@ -205,11 +204,6 @@ TEST_F(SendToMenu, SecondMenuWhileOneIsOpenReturnsOne)
     EXPECT_EQ((DWORD)ERROR_CLASS_ALREADY_EXISTS, GetLastError());
     SendKey(menuWindow, VK_ESCAPE);
     EXPECT_EQ(0, FinishThreadCall(&first, 10000));
-}
-
-static int ShowForFile(void *file)
-{
-    return ShowSendToMenu((const char *)file, NULL);
 }
 
 TEST_F(SendToMenu, EntriesCarryTheirTargetsAndEveryCopyIsFreed)
@@ -241,7 +235,7 @@ TEST_F(SendToMenu, EntriesCarryTheirTargetsAndEveryCopyIsFreed)
     /* Without the export: the stand-in VM keeps every String it made. */
     auto dismissedRun = [this]() {
         ThreadCall threadCall;
-        StartThreadCall(&threadCall, ShowForFile, (void *)file.c_str());
+        StartThreadCall(&threadCall, [this] { return ShowSendToMenu(file.c_str(), NULL); });
         HWND menuWindow = WaitForMenuWindow(10000);
         if (menuWindow)
             SendKey(menuWindow, VK_ESCAPE);

@@ -9,8 +9,10 @@
 #include <shellapi.h>
 #include <string>
 
+#include "alloc.h"
 #include "boundary.h"
 #include "child.h"
+#include "gui.h"
 #include "msjava_standin.h"
 #include "shell.h"
 #include "shell_open.h"
@@ -23,7 +25,7 @@ static std::string Recorder(void)
 static std::string Narrow(HObject string)
 {
     WCHAR units[1024];
-    int length = StandinStringUnits((HString)string, units, 1024);
+    int length = StandinStringUnits((HString)string, units, ARRAY_SIZE(units));
     std::wstring wide = length < 0 ? L"<not a String>" : std::wstring(units, length);
     return std::string(wide.begin(), wide.end());
 }
@@ -63,11 +65,9 @@ protected:
     void TearDown() override { DestroyWindow(window); }
 
     /* Once the program has started, the caller's window must be disabled. */
-    static int WatchWindow(void *context)
+    int WatchWindow()
     {
-        OpenDocument *test = (OpenDocument *)context;
-        test->disabledDuringWait = WaitForRecording(test->record, 10000).present &&
-                                   !IsWindowEnabled(test->window);
+        disabledDuringWait = WaitForRecording(record, 10000).present && !IsWindowEnabled(window);
         return 0;
     }
 };
@@ -77,7 +77,7 @@ TEST_F(OpenDocument, WaitsForTheProgramWithTheCallersWindowsDisabled)
     ScopedEnvironment exitCode("ZORV_RECORD_EXIT", "7");
     ScopedEnvironment sleep("ZORV_RECORD_SLEEP_MS", "1500");
     ThreadCall watcher;
-    StartThreadCall(&watcher, WatchWindow, this);
+    StartThreadCall(&watcher, [this] { return WatchWindow(); });
     DWORD code = 0;
     DWORD start = GetTickCount();
     EXPECT_EQ(STATUS_OK, ShellExecuteAndWait(document.c_str(), NULL, 1, &code));

@@ -30,13 +30,12 @@
 #include <vector>
 
 #include "child.h"
-#include "dialog_exports.h"
-#include "file_exports.h"
+#include "export_table.h"
+#include "gui.h"
 #include "java_text.h"
-#include "mapi_mail.h"
+#include "library.h"
 #include "msjava_standin.h"
 #include "resources.h"
-#include "shell_open.h"
 #include "tpa_exchange.h"
 #include "tpa_listener.h"
 #include "version_exports.h"
@@ -47,33 +46,8 @@ const int CALLS = 500;
 const int WARM_UP_ROUNDS = 3;
 const char STRING_CLASS[] = "java/lang/String";
 const char ZORV_EXCEPTION[] = "com/zorv/ZORVException";
-
-HMODULE g_library;
-
-template <typename T> T Export(const char *name)
-{
-    return (T)(void *)GetProcAddress(g_library, name);
-}
-/* The export of the library's own declaration, looked up by its name. */
-#define EXPORT_OF(function) Export<decltype(&function)>(#function)
-
-ArrayOfString *Texts(const std::vector<std::string> &texts)
-{
-    ArrayOfString *array = StandinObjectArray(STRING_CLASS, (int)texts.size());
-    for (size_t i = 0; i < texts.size(); i++)
-        array->body[i] = JavaText(texts[i]);
-    return array;
-}
-
-ArrayOfString *OutString(void)
-{
-    return StandinObjectArray(STRING_CLASS, 1);
-}
-
-ArrayOfArray *OutStrings(void)
-{
-    return (ArrayOfArray *)StandinObjectArray("[Ljava/lang/String;", 1);
-}
+const char NULL_POINTER[] = "java/lang/NullPointerException";
+const char OUT_OF_BOUNDS[] = "java/lang/ArrayIndexOutOfBoundsException";
 
 /* The class of the exception the call left pending, taken; "" when none. */
 std::string TakeRaised(void)
@@ -83,10 +57,18 @@ std::string TakeRaised(void)
 }
 
 /* A status export's answer: 0 and nothing raised, or a status and raised. */
-bool StatusAnswer(int32_t status, bool shouldFail, const char *raisedClass = ZORV_EXCEPTION)
+bool StatusAnswer(intptr_t result, bool shouldFail, const char *raisedClass = ZORV_EXCEPTION)
 {
+    int32_t status = (int32_t)result;
     std::string raised = TakeRaised();
     return shouldFail ? status != 0 && raised == raisedClass : status == 0 && raised.empty();
+}
+
+/* An int export's answer: expected, and then raisedClass pending ("" for
+ * nothing). */
+bool Answers(intptr_t result, int32_t expected, const char *raisedClass = "")
+{
+    return (int32_t)result == expected && TakeRaised() == raisedClass;
 }
 
 bool IsString(HObject object)
@@ -122,7 +104,7 @@ long CacheSlack(const std::vector<Variant> &variants, size_t shownPerCycle)
  * the whole run, and counts what it closed.  Its rounds allocate from the
  * process heap, so counting holds it off. */
 struct Dismisser {
-    HANDLE thread;
+    ThreadCall call;
     CRITICAL_SECTION round;
     volatile LONG stop;
     volatile LONG closed;
@@ -145,7 +127,7 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM)
     return TRUE;
 }
 
-DWORD WINAPI DismissDialogs(LPVOID)
+int DismissDialogs()
 {
     while (!g_dismisser.stop) {
         EnterCriticalSection(&g_dismisser.round);
@@ -156,17 +138,20 @@ DWORD WINAPI DismissDialogs(LPVOID)
     return 0;
 }
 
-/* A dialog call's answer, and whether its dialog was shown (and closed). */
-bool WithDialog(std::function<bool()> call, bool opensDialog)
+/* A dialog call as a variant: its answer, and whether its dialog was shown
+ * (and closed). */
+std::function<bool()> WithDialog(std::function<bool()> call, bool opensDialog)
 {
-    LONG closedBefore = g_dismisser.closed;
-    bool answered = call();
-    /* The dismisser counts a dialog only after it is gone; the call may
-     * return a moment before that. */
-    for (int waited = 0; opensDialog && g_dismisser.closed == closedBefore && waited < 2000;
-         waited += 5)
-        Sleep(5);
-    return answered && (g_dismisser.closed != closedBefore) == opensDialog;
+    return [=] {
+        LONG closedBefore = g_dismisser.closed;
+        bool answered = call();
+        /* The dismisser counts a dialog only after it is gone; the call may
+         * return a moment before that. */
+        for (int waited = 0; opensDialog && g_dismisser.closed == closedBefore && waited < 2000;
+             waited += 5)
+            Sleep(5);
+        return answered && (g_dismisser.closed != closedBefore) == opensDialog;
+    };
 }
 
 /* Lets what the last window left behind be handled, then counts while
@@ -191,9 +176,9 @@ class Stress : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        g_library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
+        LibraryUnderTest();
         InitializeCriticalSection(&g_dismisser.round);
-        g_dismisser.thread = CreateThread(NULL, 0, DismissDialogs, NULL, 0, NULL);
+        StartThreadCall(&g_dismisser.call, DismissDialogs);
         /* The first count sets up what counting itself needs. */
         ResourceCounts first;
         Count(&first);
@@ -202,13 +187,12 @@ protected:
     static void TearDownTestSuite()
     {
         g_dismisser.stop = 1;
-        WaitForSingleObject(g_dismisser.thread, 10000);
-        CloseHandle(g_dismisser.thread);
+        FinishThreadCall(&g_dismisser.call, 10000);
     }
 
     void SetUp() override
     {
-        ASSERT_TRUE(g_library != NULL);
+        ASSERT_TRUE(LibraryUnderTest() != NULL);
         ASSERT_TRUE(WriteTextFile(work / "note.txt", "note"));
     }
 
@@ -237,6 +221,13 @@ protected:
     }
 
     std::string Path(const char *name) { return work / name; }
+
+    /* The export's valid call from the table, in the work directory, with
+     * the arguments at the positions replacements name in their place. */
+    intptr_t Call(const char *exportName, const std::vector<Replacement> &replacements = {})
+    {
+        return CallValid(exportName, work.path, replacements);
+    }
 
     TempDir work;
 };
@@ -280,186 +271,145 @@ TEST_F(Stress, EveryCountSeesWhatIsLeft)
 TEST_F(Stress, Versions)
 {
     auto compatible = EXPORT_OF(RNIGetCompatibleVersion);
-    auto version = EXPORT_OF(com_zorv_ZORVNI_NIGetZORVDLLVersion);
-    auto compare = EXPORT_OF(com_zorv_ZORVNI_NICompareVersions);
+    auto version = EXPORT(NIGetZORVDLLVersion);
     Run({
         {"compatible version", [=] { return compatible() != 0 && TakeRaised().empty(); }},
         {"library version", [=] { return IsString(version(NULL)) && TakeRaised().empty(); }},
-        {"compare",
-         [=] {
-             ArrayOfInt *part = StandinIntArray(1);
-             return compare(NULL, JavaText("2.1"), JavaText("2.01.3"), part) == -1 &&
-                    TakeRaised().empty();
-         }},
+        {"compare", [=] { return Answers(Call("NICompareVersions"), -1); }},
         {"compare with null texts",
-         [=] { return compare(NULL, NULL, NULL, StandinIntArray(1)) == 0 && TakeRaised().empty(); }},
+         [=] { return Answers(Call("NICompareVersions", {{0, nullptr}, {1, nullptr}}), 0); }},
         {"compare into a null array",
-         [=] {
-             return compare(NULL, JavaText("1"), JavaText("2"), NULL) == 0 &&
-                    TakeRaised() == "java/lang/NullPointerException";
-         }},
+         [=] { return Answers(Call("NICompareVersions", {{2, nullptr}}), 0, NULL_POINTER); }},
     });
 }
 
 TEST_F(Stress, FileInformation)
 {
-    auto fileInfo = EXPORT_OF(com_zorv_ZORVNI_Win32GetFileInfo);
-    auto fileSystemInfo = EXPORT_OF(com_zorv_ZORVNI_Win32GetFileSystemInfo);
-    auto storageInfo = EXPORT_OF(com_zorv_ZORVNI_Win32GetStorageInfo);
-    std::string directory = work.path;
-    auto askFile = [=](const char *name, ArrayOfInt *links) {
-        return fileInfo(NULL, JavaText(directory), JavaText(name), OutString(), OutString(), OutString(),
-                        OutString(), StandinLongArray(1), links, OutString(),
-                        StandinLongArray(1), OutString(), StandinLongArray(1), OutString(),
-                        StandinLongArray(1), OutStrings());
-    };
-    auto askFileSystem = [=](const char *name) {
-        return fileSystemInfo(NULL, JavaText(directory), JavaText(name), OutString(), OutStrings(),
-                              StandinIntArray(1));
-    };
-    auto askStorage = [=](HString name, ArrayOfLong *free) {
-        return storageInfo(NULL, JavaText(directory), name, OutString(), OutString(), OutString(),
-                           StandinIntArray(1), free, StandinLongArray(1), StandinLongArray(1));
-    };
     std::string tooLong(300, 'n');
     Run({
-        {"file", [=] { return StatusAnswer(askFile("note.txt", StandinIntArray(1)), false); }},
+        {"file", [=] { return StatusAnswer(Call("Win32GetFileInfo"), false); }},
         {"missing file",
-         [=] { return StatusAnswer(askFile("missing.txt", StandinIntArray(1)), true); }},
+         [=] {
+             return StatusAnswer(Call("Win32GetFileInfo", {{1, JavaText("missing.txt")}}), true);
+         }},
         {"file, null link count",
          [=] {
-             return StatusAnswer(askFile("note.txt", NULL), true,
-                                 "java/lang/NullPointerException");
+             return StatusAnswer(Call("Win32GetFileInfo", {{7, nullptr}}), true, NULL_POINTER);
          }},
-        {"file system", [=] { return StatusAnswer(askFileSystem("note.txt"), false); }},
+        {"file system", [=] { return StatusAnswer(Call("Win32GetFileSystemInfo"), false); }},
         {"file system, name too long",
-         [=] { return StatusAnswer(askFileSystem(tooLong.c_str()), true); }},
-        {"storage",
-         [=] { return StatusAnswer(askStorage(JavaText("note.txt"), StandinLongArray(1)), false); }},
+         [=] {
+             return StatusAnswer(Call("Win32GetFileSystemInfo", {{1, JavaText(tooLong)}}), true);
+         }},
+        {"storage", [=] { return StatusAnswer(Call("Win32GetStorageInfo"), false); }},
         {"storage, empty free bytes",
          [=] {
-             return StatusAnswer(askStorage(JavaText("note.txt"), StandinLongArray(0)), true,
-                                 "java/lang/ArrayIndexOutOfBoundsException");
+             return StatusAnswer(Call("Win32GetStorageInfo", {{6, StandinLongArray(0)}}), true,
+                                 OUT_OF_BOUNDS);
          }},
     });
 }
 
 TEST_F(Stress, TempDirectoryAndEmptyFiles)
 {
-    auto tempDirectory = EXPORT_OF(com_zorv_ZORVNI_NIGetOSTempDir);
-    auto createEmpty = EXPORT_OF(com_zorv_ZORVNI_NICreateEmptyFile);
-    std::string made = Path("made.txt");
     std::string unreachable = Path("missing\\made.txt");
     Run({
-        {"temporary directory", [=] { return StatusAnswer(tempDirectory(NULL, OutString()), false); }},
+        {"temporary directory", [=] { return StatusAnswer(Call("NIGetOSTempDir"), false); }},
         {"temporary directory into an empty array",
          [=] {
-             return StatusAnswer(tempDirectory(NULL, StandinObjectArray(STRING_CLASS, 0)), true,
-                                 "java/lang/ArrayIndexOutOfBoundsException");
+             ArrayOfString *empty = StandinObjectArray(STRING_CLASS, 0);
+             return StatusAnswer(Call("NIGetOSTempDir", {{0, empty}}), true, OUT_OF_BOUNDS);
          }},
         {"temporary directory, TEMP unusable",
          [=] {
              ScopedEnvironment tmp("TMP", NULL);
              ScopedEnvironment temp("TEMP", std::string(300, 't').c_str());
-             return StatusAnswer(tempDirectory(NULL, OutString()), true);
+             return StatusAnswer(Call("NIGetOSTempDir"), true);
          }},
-        {"empty file, overwritten",
-         [=] { return createEmpty(NULL, JavaText(made), 1) == 0 && TakeRaised().empty(); }},
+        {"empty file, overwritten", [=] { return Answers(Call("NICreateEmptyFile"), 0); }},
         {"empty file, existing kept",
-         [=] { return createEmpty(NULL, JavaText(made), 0) == 1 && TakeRaised().empty(); }},
+         [=] { return Answers(Call("NICreateEmptyFile", {{1, 0}}), 1); }},
         {"empty file in a missing directory",
-         [=] { return createEmpty(NULL, JavaText(unreachable), 1) == 1 && TakeRaised().empty(); }},
+         [=] { return Answers(Call("NICreateEmptyFile", {{0, JavaText(unreachable)}}), 1); }},
     });
 }
 
 TEST_F(Stress, Mail)
 {
-    auto sendMail = EXPORT_OF(com_zorv_ZORVNI_NIWin32MAPISendMail);
     ScopedEnvironment record("ZORV_MAPI_RECORD", Path("mail.txt").c_str());
-    std::string directory = work.path;
-    auto send = [=](const std::string &fileName, int32_t toCount) {
-        return sendMail(NULL, JavaText("Subject"), JavaText("Note"), 0, Texts({"to@example.com"}),
-                        toCount, Texts({"cc@example.com"}), 1, NULL, 0, Texts({"Title"}),
-                        Texts({directory}), Texts({fileName}), 1);
-    };
     Run({
-        {"mail", [=] { return StatusAnswer(send("note.txt", 1), false); }},
+        {"mail", [=] { return StatusAnswer(Call("NIWin32MAPISendMail"), false); }},
         {"mail, counts beyond the arrays",
-         [=] { return StatusAnswer(send("note.txt", 1000), false); }},
+         [=] { return StatusAnswer(Call("NIWin32MAPISendMail", {{4, 1000}}), false); }},
         {"mail, attachment path too long",
-         [=] { return StatusAnswer(send(std::string(300, 'a'), 1), true); }},
+         [=] {
+             ArrayOfString *names = JavaStrings({std::string(300, 'a')});
+             return StatusAnswer(Call("NIWin32MAPISendMail", {{11, names}}), true);
+         }},
         {"mail, refused by the client",
          [=] {
              ScopedEnvironment result("ZORV_MAPI_RESULT", "2");
-             return StatusAnswer(send("note.txt", 1), true);
+             return StatusAnswer(Call("NIWin32MAPISendMail"), true);
          }},
     });
 }
 
 TEST_F(Stress, TpaExchange)
 {
-    auto listen = EXPORT_OF(com_zorv_ZORVNI_NIListenTPARequest);
-    ASSERT_TRUE(StartTpaListener(g_library, 0));
-    auto response = [] {
-        ArrayOfArray *rows = (ArrayOfArray *)StandinObjectArray("[Ljava/lang/String;", 1);
-        rows->body[0] = (HObject)Texts({"answer", "done"});
-        return rows;
+    ASSERT_TRUE(StartTpaListener(LibraryUnderTest(), 0));
+    /* NIListenTPARequest(seconds, response, state) with a state of its own. */
+    auto listen = [=](ArrayOfInt *state, std::vector<Replacement> replacements = {}) {
+        replacements.push_back({2, state});
+        return (HObject)Call("NIListenTPARequest", replacements);
     };
     auto stateOf = [](ArrayOfInt *state) { return state->body[0]; };
     Run({
         {"request waiting",
          [=] {
              ArrayOfInt *state = StandinIntArray(1);
-             if (!PlaceTpaRequest(g_library, {"question"}, 1, 0))
+             if (!PlaceTpaRequest(LibraryUnderTest(), {"question"}, 1, 0))
                  return false;
-             HObject request = listen(NULL, 0, response(), state);
+             HObject request = listen(state);
              return request && stateOf(state) == TPA_STATE_REQUEST && TakeRaised().empty();
          }},
         {"nothing waiting",
          [=] {
              ArrayOfInt *state = StandinIntArray(1);
-             return !listen(NULL, 0, response(), state) && stateOf(state) == TPA_STATE_NONE &&
-                    TakeRaised().empty();
+             return !listen(state) && stateOf(state) == TPA_STATE_NONE && TakeRaised().empty();
          }},
         {"no response, negative wait",
          [=] {
              ArrayOfInt *state = StandinIntArray(1);
-             return !listen(NULL, -5, NULL, state) && stateOf(state) == TPA_STATE_NONE &&
+             return !listen(state, {{0, -5}, {1, nullptr}}) && stateOf(state) == TPA_STATE_NONE &&
                     TakeRaised().empty();
          }},
-        {"null state",
-         [=] {
-             return !listen(NULL, 0, response(), NULL) &&
-                    TakeRaised() == "java/lang/NullPointerException";
-         }},
+        {"null state", [=] { return !listen(NULL) && TakeRaised() == NULL_POINTER; }},
     });
     StopTpaListener();
 }
 
 TEST_F(Stress, OpeningDocuments)
 {
-    auto shellExecute = EXPORT_OF(com_zorv_ZORVNI_NIWin32ShellExecuteEx);
-    std::string program = TestFilePath("recorder.exe");
+    /* NIWin32ShellExecuteEx(file, verb) with both given. */
+    auto open = [=](HString file, HString verb) {
+        return Call("NIWin32ShellExecuteEx", {{0, file}, {1, verb}});
+    };
     std::string missing = Path("missing.exe");
     /* One start in nine: a process start under Wine costs far more than a
      * refusal. */
     std::vector<Variant> starts = {
-        {"start and wait",
-         [=] { return shellExecute(NULL, JavaText(program), JavaText("open")) == 1 && TakeRaised().empty(); }},
+        {"start and wait", [=] { return Answers(Call("NIWin32ShellExecuteEx"), 1); }},
     };
     std::vector<Variant> refusals = {
         {"missing file",
-         [=] { return shellExecute(NULL, JavaText(missing), NULL) == 0 && TakeRaised() == ZORV_EXCEPTION; }},
-        {"null file", [=] { return shellExecute(NULL, NULL, NULL) == 0 && TakeRaised() == ZORV_EXCEPTION; }},
+         [=] { return Answers(open(JavaText(missing), NULL), 0, ZORV_EXCEPTION); }},
+        {"null file", [=] { return Answers(open(NULL, NULL), 0, ZORV_EXCEPTION); }},
         {"name too long",
-         [=] {
-             return shellExecute(NULL, JavaText(std::string(300, 'x')), NULL) == 0 &&
-                    TakeRaised() == ZORV_EXCEPTION;
-         }},
+         [=] { return Answers(open(JavaText(std::string(300, 'x')), NULL), 0, ZORV_EXCEPTION); }},
         {"unknown verb",
          [=] {
-             return shellExecute(NULL, JavaText(Path("note.txt")), JavaText("nosuchverb")) == 0 &&
-                    TakeRaised() == ZORV_EXCEPTION;
+             return Answers(open(JavaText(Path("note.txt")), JavaText("nosuchverb")), 0,
+                            ZORV_EXCEPTION);
          }},
     };
     Run(Mixed(starts, refusals, 2));
@@ -474,8 +424,7 @@ static void CountedMain(void)
 
 TEST_F(Stress, RunningAJavaClass)
 {
-    typedef int32_t(__stdcall * RunFn)(const char *);
-    RunFn run = Export<RunFn>("_RNIRunMsJVM@4");
+    auto run = Export<decltype(&RNIRunMsJVM)>("_RNIRunMsJVM@4");
     ASSERT_TRUE(run != NULL);
     StandinRegisterClass("com/zorv/StressMain", CountedMain);
     g_mainRuns = 0;
@@ -485,103 +434,54 @@ TEST_F(Stress, RunningAJavaClass)
 
 TEST_F(Stress, MessageBoxCancelled)
 {
-    auto messageBox = EXPORT_OF(com_zorv_ZORVNI_NIMessageBox);
     /* Every call shows its box: a refused one would need a text the VM
      * cannot make. */
     std::vector<Variant> boxes = {
-        {"box",
-         [=] {
-             return WithDialog([=] {
-                 return messageBox(NULL, 0, JavaText("Text"), JavaText("Caption"), MB_OKCANCEL) ==
-                            IDCANCEL && TakeRaised().empty();
-             }, true);
-         }},
+        {"box", WithDialog([=] { return Answers(Call("NIMessageBox"), IDCANCEL); }, true)},
     };
     Run(boxes, CacheSlack(boxes, boxes.size()));
 }
 
 TEST_F(Stress, FileChoosersCancelled)
 {
-    auto chooseFile = EXPORT_OF(com_zorv_ZORVNI_NIChooseFile);
-    auto chooseFiles = EXPORT_OF(com_zorv_ZORVNI_NIChooseFiles);
-    auto chooseFiles1 = EXPORT_OF(com_zorv_ZORVNI_NIChooseFiles1);
-    std::string path = work.path;
-    auto emptyString = [](HString string) {
+    auto emptyString = [](intptr_t string) {
         WCHAR unit;
-        return StandinStringUnits(string, &unit, 1) == 0;
+        return StandinStringUnits((HString)string, &unit, 1) == 0;
+    };
+    auto cancelled = [=](const char *exportName) {
+        return WithDialog([=] { return !Call(exportName) && TakeRaised().empty(); }, true);
+    };
+    auto refused = [=](const char *exportName, Replacement replacement) {
+        return WithDialog([=] {
+            return !Call(exportName, {replacement}) && TakeRaised() == ZORV_EXCEPTION;
+        }, false);
     };
     std::vector<Variant> shown = {
         {"one file",
-         [=] {
-             return WithDialog([=] {
-                 return emptyString(chooseFile(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1,
-                                               0)) && TakeRaised().empty();
-             }, true);
-         }},
-        {"files",
-         [=] {
-             return WithDialog([=] {
-                 return !chooseFiles(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1, 1, 0, 5) &&
-                        TakeRaised().empty();
-             }, true);
-         }},
-        {"files copied in",
-         [=] {
-             return WithDialog([=] {
-                 return !chooseFiles1(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1, 1, 1, 5,
-                                      1) && TakeRaised().empty();
-             }, true);
-         }},
+         WithDialog([=] { return emptyString(Call("NIChooseFile")) && TakeRaised().empty(); },
+                    true)},
+        {"files", cancelled("NIChooseFiles")},
+        {"files copied in", cancelled("NIChooseFiles1")},
     };
-    std::vector<Variant> refused = {
-        {"one file, filter without a pattern",
-         [=] {
-             return WithDialog([=] {
-                 return !chooseFile(NULL, JavaText(path), JavaText("Texts"), NULL, 1, 0) &&
-                        TakeRaised() == ZORV_EXCEPTION;
-             }, false);
-         }},
-        {"files, none allowed",
-         [=] {
-             return WithDialog([=] {
-                 return !chooseFiles(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1, 1, 0, 0) &&
-                        TakeRaised() == ZORV_EXCEPTION;
-             }, false);
-         }},
-        {"files copied in, too many allowed",
-         [=] {
-             return WithDialog([=] {
-                 return !chooseFiles1(NULL, JavaText(path), JavaText("Texts"), JavaText("*.txt"), 1, 1, 1,
-                                      1001, 1) && TakeRaised() == ZORV_EXCEPTION;
-             }, false);
-         }},
+    std::vector<Variant> refusals = {
+        {"one file, filter without a pattern", refused("NIChooseFile", {2, nullptr})},
+        {"files, none allowed", refused("NIChooseFiles", {6, 0})},
+        {"files copied in, too many allowed", refused("NIChooseFiles1", {6, 1001})},
     };
-    std::vector<Variant> variants = Mixed(shown, refused, 3);
+    std::vector<Variant> variants = Mixed(shown, refusals, 3);
     Run(variants, CacheSlack(variants, shown.size()));
 }
 
 TEST_F(Stress, FolderBrowserCancelled)
 {
-    auto chooseDirectory = EXPORT_OF(com_zorv_ZORVNI_NIChooseDir);
-    std::string path = work.path;
     std::vector<Variant> shown = {
-        {"browse",
-         [=] {
-             return WithDialog([=] {
-                 return StatusAnswer(chooseDirectory(NULL, JavaText(path), JavaText("Pick"), 0,
-                                                     OutString(), StandinIntArray(1)), false);
-             }, true);
-         }},
+        {"browse", WithDialog([=] { return StatusAnswer(Call("NIChooseDir"), false); }, true)},
     };
     std::vector<Variant> refused = {
         {"browse, null flag",
-         [=] {
-             return WithDialog([=] {
-                 return StatusAnswer(chooseDirectory(NULL, JavaText(path), JavaText("Pick"), 0,
-                                                     OutString(), NULL), true,
-                                     "java/lang/NullPointerException");
-             }, false);
-         }},
+         WithDialog([=] {
+             return StatusAnswer(Call("NIChooseDir", {{4, nullptr}}), true, NULL_POINTER);
+         }, false)},
     };
     std::vector<Variant> variants = Mixed(shown, refused, 3);
     Run(variants, CacheSlack(variants, shown.size()));

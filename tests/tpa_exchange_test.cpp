@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "alloc.h"
 #include "child.h"
 #include "gui.h"
+#include "library.h"
 #include "msjava_standin.h"
 #include "tpa_exchange.h"
 #include "tpa_listener.h"
 
-typedef HObject(__cdecl *ListenFn)(HObject, int32_t, ArrayOfArray *, ArrayOfInt *);
-typedef int32_t(__stdcall *RunFn)(const char *);
+typedef decltype(&RNIRunMsJVM) RunFn;
 
 static std::wstring Wide(const std::string &text)
 {
@@ -28,7 +29,7 @@ static std::wstring Wide(const std::string &text)
 static std::string UnitsOf(HObject string)
 {
     WCHAR buffer[2048];
-    int length = StandinStringUnits((HString)string, buffer, 2048);
+    int length = StandinStringUnits((HString)string, buffer, ARRAY_SIZE(buffer));
     return length < 0 ? "<not a String>" : std::string(buffer, buffer + length);
 }
 
@@ -77,21 +78,15 @@ struct Listened {
 
 class TpaExchange : public ::testing::Test {
 protected:
-    HMODULE library = NULL;
-    ListenFn listen = NULL;
-    TpaArea *request = NULL;
-    TpaArea *response = NULL;
-    int32_t *flag = NULL;
+    HMODULE library = LibraryUnderTest();
+    decltype(&com_zorv_ZORVNI_NIListenTPARequest) listen = EXPORT(NIListenTPARequest);
+    TpaArea *request = EXPORT_OF(gTPAReq);
+    TpaArea *response = EXPORT_OF(gTPARes);
+    int32_t *flag = EXPORT_OF(bTPAReqArrived);
 
     void SetUp() override
     {
-        library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-        ASSERT_TRUE(library != NULL);
-        listen = (ListenFn)(void *)GetProcAddress(library, "com_zorv_ZORVNI_NIListenTPARequest");
-        request = (TpaArea *)(void *)GetProcAddress(library, "gTPAReq");
-        response = (TpaArea *)(void *)GetProcAddress(library, "gTPARes");
-        flag = (int32_t *)(void *)GetProcAddress(library, "bTPAReqArrived");
-        ASSERT_TRUE(listen && request && response && flag);
+        ASSERT_TRUE(library && listen && request && response && flag);
         memset(request, 0, sizeof(*request));
         memset(response, 0, sizeof(*response));
         *flag = 0;
@@ -100,8 +95,6 @@ protected:
     {
         StopTpaListener();
         StandinFailArraysAfter(-1);
-        if (library)
-            FreeLibrary(library);
     }
     Listened Listen(int32_t seconds, ArrayOfArray *rows)
     {
@@ -300,16 +293,15 @@ static void SampleMain(void)
     g_preparedDuringMain = StandinPreparedThreads();
 }
 
-static RunFn LoadRun(HMODULE *library)
+/* Exported under its 32-bit decorated name on every target. */
+static RunFn RunMsJvmExport()
 {
-    *library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-    return *library ? (RunFn)(void *)GetProcAddress(*library, "_RNIRunMsJVM@4") : NULL;
+    return Export<RunFn>("_RNIRunMsJVM@4");
 }
 
 TEST(RunMsJVM, RunsMainOnceInsideAPreparedThread)
 {
-    HMODULE library = NULL;
-    RunFn run = LoadRun(&library);
+    RunFn run = RunMsJvmExport();
     ASSERT_TRUE(run != NULL);
     StandinRegisterClass("com/zorv/Sample", SampleMain);
     int before = StandinPreparedThreads();
@@ -323,7 +315,6 @@ TEST(RunMsJVM, RunsMainOnceInsideAPreparedThread)
     StandinLastThreadFrames(&prepared, &unprepared);
     EXPECT_TRUE(prepared != NULL);
     EXPECT_EQ(prepared, unprepared) << "unprepared with the record it was prepared with";
-    FreeLibrary(library);
 }
 
 #if defined(__i386__)
@@ -349,8 +340,7 @@ static int32_t CallMeasuringStack(RunFn run, const char *argument, int32_t *drif
 
 TEST(RunMsJVM, AStdcallCallerFindsItsStackBalanced)
 {
-    HMODULE library = NULL;
-    RunFn run = LoadRun(&library);
+    RunFn run = RunMsJvmExport();
     ASSERT_TRUE(run != NULL) << "_RNIRunMsJVM@4 is exported under its decorated name";
     StandinRegisterClass("com/zorv/Sample", SampleMain);
     int runsBefore = g_mainRuns;
@@ -358,15 +348,13 @@ TEST(RunMsJVM, AStdcallCallerFindsItsStackBalanced)
     EXPECT_EQ(0, CallMeasuringStack(run, "com/zorv/Sample", &drift));
     EXPECT_EQ(0, drift) << "bytes left on the stack by the call";
     EXPECT_EQ(runsBefore + 1, g_mainRuns);
-    FreeLibrary(library);
 }
 #endif
 
 /* In the child: the failing run, which must not come back. */
 static void RunAsChild(const char *kind)
 {
-    HMODULE library = NULL;
-    RunFn run = LoadRun(&library);
+    RunFn run = RunMsJvmExport();
     if (!run)
         ExitProcess(3);
     if (strcmp(kind, "refused") == 0)

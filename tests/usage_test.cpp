@@ -12,8 +12,8 @@
 /* What the build writes into Vantrelc.exe's version resource. */
 static const char LAUNCHER_LOGO[] =
     "Vantrel Software\n"
-    "Vantrel Launcher Version 2.01\n"
-    "Copyright (C) 1999-2026 Vantrel Software\n";
+    "Vantrel Launcher Version " ZORV_VERSION "\n"
+    ZORV_COPYRIGHT "\n";
 
 TEST(VersionStrings, ComeFromTheFilesOwnResource)
 {
@@ -22,7 +22,7 @@ TEST(VersionStrings, ComeFromTheFilesOwnResource)
     ASSERT_NE(nullptr, record);
     EXPECT_STREQ("Vantrelc.exe", record->slot[VERSION_ORIGINAL_FILENAME]);
     EXPECT_STREQ("Vantrel", record->slot[VERSION_PRODUCT_NAME]);
-    EXPECT_STREQ("2.01", record->slot[VERSION_PRODUCT_VERSION]);
+    EXPECT_STREQ(ZORV_VERSION, record->slot[VERSION_PRODUCT_VERSION]);
     EXPECT_EQ(nullptr, record->slot[VERSION_COMMENTS]);
     EXPECT_EQ(nullptr, record->slot[VERSION_SPECIAL_BUILD]);
     FreeVersionStrings(record);

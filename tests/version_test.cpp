@@ -5,13 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
 #include <string>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
+#include "library.h"
 #include "msjava_standin.h"
 #include "usage.h"
 #include "version_compare.h"
+#include "version_exports.h"
 
 struct VersionCase {
     const char *first;
@@ -62,48 +66,28 @@ TEST(CompareVersions, LongPartsBeyondAHundredDigits)
     EXPECT_EQ(0, CompareVersions(big.c_str(), ("1.x" + big.substr(2)).c_str(), &partIndex));
 }
 
-typedef DWORD(__cdecl *CompatibleVersionFn)(void);
-typedef HString(__cdecl *DllVersionFn)(HObject);
-typedef int32_t(__cdecl *CompareFn)(HObject, HString, HString, ArrayOfInt *);
-
 class VersionExports : public ::testing::Test {
 protected:
-    static HMODULE library;
-    static void SetUpTestSuite()
-    {
-        library = LoadLibraryA(DeliverablePath("zorvrni.dll").c_str());
-    }
-    static void TearDownTestSuite()
-    {
-        if (library)
-            FreeLibrary(library);
-    }
-    template <typename T> T Export(const char *name)
-    {
-        return (T)(void *)GetProcAddress(library, name);
-    }
+    void SetUp() override { ASSERT_TRUE(LibraryUnderTest() != NULL) << GetLastError(); }
 };
-HMODULE VersionExports::library;
 
 TEST_F(VersionExports, EveryNativeMethodIsFoundByName)
 {
-    ASSERT_TRUE(library != NULL) << GetLastError();
     static const char *const names[] = {
 #include "zorvrni_exports.inc"
     };
-    ASSERT_EQ(23u, sizeof(names) / sizeof(names[0]));
+    ASSERT_EQ(23u, ARRAY_SIZE(names));
     for (const char *name : names)
-        EXPECT_TRUE(GetProcAddress(library, name) != NULL) << name;
+        EXPECT_TRUE(Export<void *>(name) != NULL) << name;
 }
 
 TEST_F(VersionExports, AnswersTheVersionQueries)
 {
-    ASSERT_TRUE(library != NULL);
-    EXPECT_EQ(0x00020000u, Export<CompatibleVersionFn>("RNIGetCompatibleVersion")());
-    HString version = Export<DllVersionFn>("com_zorv_ZORVNI_NIGetZORVDLLVersion")(NULL);
+    EXPECT_EQ(0x00020000u, EXPORT_OF(RNIGetCompatibleVersion)());
+    HString version = EXPORT(NIGetZORVDLLVersion)(NULL);
     WCHAR units[16];
-    ASSERT_EQ(4, StandinStringUnits(version, units, 16));
-    EXPECT_STREQ(L"2.01", units);
+    ASSERT_EQ((int)strlen(ZORV_VERSION), StandinStringUnits(version, units, ARRAY_SIZE(units)));
+    EXPECT_STREQ(L"" ZORV_VERSION, units);   /* L"" makes the version a wide text */
 }
 
 /* The release has one version: the library's text is the one in each
@@ -111,10 +95,9 @@ TEST_F(VersionExports, AnswersTheVersionQueries)
  * of the package. */
 TEST_F(VersionExports, OneVersionInTheLibraryTheResourcesAndThePackageName)
 {
-    ASSERT_TRUE(library != NULL);
-    HString text = Export<DllVersionFn>("com_zorv_ZORVNI_NIGetZORVDLLVersion")(NULL);
+    HString text = EXPORT(NIGetZORVDLLVersion)(NULL);
     WCHAR units[32];
-    int length = StandinStringUnits(text, units, 32);
+    int length = StandinStringUnits(text, units, ARRAY_SIZE(units));
     ASSERT_GT(length, 0);
     const std::string version(units, units + length);
     unsigned part[4] = {0, 0, 0, 0};
@@ -141,8 +124,7 @@ TEST_F(VersionExports, OneVersionInTheLibraryTheResourcesAndThePackageName)
 
 TEST_F(VersionExports, CompareVersionsFromJava)
 {
-    ASSERT_TRUE(library != NULL);
-    CompareFn compare = Export<CompareFn>("com_zorv_ZORVNI_NICompareVersions");
+    auto compare = EXPORT(NICompareVersions);
     ArrayOfInt *partIndex = StandinIntArray(1);
     EXPECT_EQ(1, compare(NULL, StandinString(L"10.2"), StandinString(L"9.9"), partIndex));
     EXPECT_EQ(1, partIndex->body[0]);

@@ -134,25 +134,45 @@ ShownBox CloseMessageBox(DWORD processId, DWORD timeoutMs)
     return shown;
 }
 
-static DWORD WINAPI WatchForBox(LPVOID context)
+static DWORD WINAPI RunThreadCall(LPVOID context)
 {
-    BoxWatcher *watcher = (BoxWatcher *)context;
-    watcher->box = CloseMessageBox(watcher->processId, watcher->timeoutMs);
+    ThreadCall *call = (ThreadCall *)context;
+    call->result = call->work();
     return 0;
+}
+
+void StartThreadCall(ThreadCall *call, std::function<int()> work)
+{
+    call->work = work;
+    call->result = -1;
+    call->thread = CreateThread(NULL, 0, RunThreadCall, call, 0, NULL);
+}
+
+int FinishThreadCall(ThreadCall *call, DWORD timeoutMs, bool *timedOut)
+{
+    bool late = !call->thread || WaitForSingleObject(call->thread, timeoutMs) != WAIT_OBJECT_0;
+    if (timedOut)
+        *timedOut = late;
+    if (late)
+        return -1;
+    CloseHandle(call->thread);
+    call->thread = NULL;
+    return call->result;
 }
 
 void StartBoxWatcher(BoxWatcher *watcher, DWORD timeoutMs)
 {
-    watcher->processId = GetCurrentProcessId();
-    watcher->timeoutMs = timeoutMs;
     watcher->box = ShownBox{false, "", ""};
-    watcher->thread = CreateThread(NULL, 0, WatchForBox, watcher, 0, NULL);
+    DWORD processId = GetCurrentProcessId();
+    StartThreadCall(&watcher->call, [watcher, processId, timeoutMs] {
+        watcher->box = CloseMessageBox(processId, timeoutMs);
+        return 0;
+    });
 }
 
 ShownBox FinishBoxWatcher(BoxWatcher *watcher)
 {
-    WaitForSingleObject(watcher->thread, INFINITE);
-    CloseHandle(watcher->thread);
+    FinishThreadCall(&watcher->call, INFINITE);
     return watcher->box;
 }
 
@@ -165,27 +185,4 @@ std::string ControlText(HWND dialog, int controlId)
 bool SetControlText(HWND dialog, int controlId, const std::string &text)
 {
     return SetDlgItemTextA(dialog, controlId, text.c_str()) != 0;
-}
-
-static DWORD WINAPI RunBackgroundWork(LPVOID context)
-{
-    ((BackgroundCall *)context)->work();
-    return 0;
-}
-
-void StartBackgroundCall(BackgroundCall *call, std::function<void()> work)
-{
-    call->work = work;
-    call->thread = CreateThread(NULL, 0, RunBackgroundWork, call, 0, NULL);
-}
-
-bool FinishBackgroundCall(BackgroundCall *call, DWORD timeoutMs)
-{
-    if (!call->thread)
-        return false;
-    if (WaitForSingleObject(call->thread, timeoutMs) != WAIT_OBJECT_0)
-        return false;
-    CloseHandle(call->thread);
-    call->thread = NULL;
-    return true;
 }

@@ -1,6 +1,7 @@
 /*
  * Driving real windows from tests: wait for a top-level window of this or
- * another process, read its texts, press its buttons or send it keys.
+ * another process, read its texts, press its buttons or send it keys, while
+ * the call that opened it blocks a thread of its own.
  */
 #pragma once
 
@@ -33,12 +34,24 @@ struct ShownBox {
 };
 ShownBox CloseMessageBox(DWORD processId, DWORD timeoutMs);
 
-/* Closes every message box of processId that appears within timeoutMs, on
- * a thread of its own, for code that shows a box in this very process. */
-struct BoxWatcher {
+/* Runs work on a thread of its own: a call that blocks its thread in a
+ * window of this process (a dialog, a menu) while the test drives that
+ * window, or a watcher beside such a call.  Until Finish has seen the work
+ * end, the thread uses *call and what work holds. */
+struct ThreadCall {
     HANDLE thread;
-    DWORD processId;
-    DWORD timeoutMs;
+    std::function<int()> work;
+    int result;
+};
+void StartThreadCall(ThreadCall *call, std::function<int()> work);
+/* Waits up to timeoutMs and gives work's result.  When the work has not
+ * ended: -1, timedOut is set, and Finish may be called again. */
+int FinishThreadCall(ThreadCall *call, DWORD timeoutMs, bool *timedOut = NULL);
+
+/* Closes the message box of this process that appears within timeoutMs,
+ * on a thread of its own, for code that shows a box in this very process. */
+struct BoxWatcher {
+    ThreadCall call;
     ShownBox box;
 };
 void StartBoxWatcher(BoxWatcher *watcher, DWORD timeoutMs);
@@ -48,13 +61,3 @@ ShownBox FinishBoxWatcher(BoxWatcher *watcher);
  * and setting it as if typed. */
 std::string ControlText(HWND dialog, int controlId);
 bool SetControlText(HWND dialog, int controlId, const std::string &text);
-
-/* Runs work on a thread of its own, for a call that blocks in a dialog of
- * this process while the test drives that dialog.  Finish waits up to
- * timeoutMs and is false when the work has not ended. */
-struct BackgroundCall {
-    HANDLE thread;
-    std::function<void()> work;
-};
-void StartBackgroundCall(BackgroundCall *call, std::function<void()> work);
-bool FinishBackgroundCall(BackgroundCall *call, DWORD timeoutMs);

@@ -3,11 +3,20 @@
  */
 #include "java_text.h"
 
+#include "alloc.h"
 #include "child.h"
 
 HString JavaText(const std::string &text)
 {
     return StandinString(WideText(text).c_str());
+}
+
+ArrayOfString *JavaStrings(const std::vector<std::string> &texts)
+{
+    ArrayOfString *array = StandinObjectArray("java/lang/String", (int)texts.size());
+    for (size_t i = 0; i < texts.size(); i++)
+        array->body[i] = JavaText(texts[i]);
+    return array;
 }
 
 std::string AnsiText(const std::wstring &text)
@@ -24,6 +33,6 @@ std::string TextOf(HObject string)
     if (!string)
         return "<null>";
     WCHAR units[4096];
-    int length = StandinStringUnits((HString)string, units, 4096);
+    int length = StandinStringUnits((HString)string, units, ARRAY_SIZE(units));
     return length < 0 ? "<not a String>" : AnsiText(std::wstring(units, length));
 }

@@ -5,11 +5,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "msjava_standin.h"
 
 /* The String whose units are text converted from the ANSI code page. */
 HString JavaText(const std::string &text);
+/* A String[] of such Strings, one per text. */
+ArrayOfString *JavaStrings(const std::vector<std::string> &texts);
 
 /* text in the ANSI code page by the plain conversion, look-alikes and all. */
 std::string AnsiText(const std::wstring &text);

@@ -5,6 +5,7 @@
  */
 #include "shell.h"
 
+#include "alloc.h"
 #include "child.h"
 
 #include "gui.h"
@@ -116,32 +117,6 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs)
     return true;
 }
 
-static DWORD WINAPI RunThreadCall(LPVOID context)
-{
-    ThreadCall *threadCall = (ThreadCall *)context;
-    threadCall->result = threadCall->call(threadCall->context);
-    return 0;
-}
-
-void StartThreadCall(ThreadCall *threadCall, int (*call)(void *context), void *context)
-{
-    threadCall->call = call;
-    threadCall->context = context;
-    threadCall->result = -1;
-    threadCall->thread = CreateThread(NULL, 0, RunThreadCall, threadCall, 0, NULL);
-}
-
-int FinishThreadCall(ThreadCall *threadCall, DWORD timeoutMs, bool *timedOut)
-{
-    bool late = WaitForSingleObject(threadCall->thread, timeoutMs) != WAIT_OBJECT_0;
-    if (timedOut)
-        *timedOut = late;
-    if (late)
-        return -1;
-    CloseHandle(threadCall->thread);
-    return threadCall->result;
-}
-
 bool CreateShortcut(const std::string &linkPath, const std::string &target)
 {
     HRESULT initialized = CoInitialize(NULL);
@@ -155,7 +130,7 @@ bool CreateShortcut(const std::string &linkPath, const std::string &target)
     if (SUCCEEDED(result))
         result = link->QueryInterface(IID_IPersistFile, (void **)&file);
     if (SUCCEEDED(result) &&
-        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) == 0)
+        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, ARRAY_SIZE(wide)) == 0)
         result = E_FAIL;
     if (SUCCEEDED(result))
         result = file->Save(wide, TRUE);

@@ -1,8 +1,7 @@
 /*
  * Shell fixtures for tests: a file type associated with a program for the
- * time of a test, popup menus driven from outside (menu windows are of
- * class "#32768"), and a call run on a thread of its own, for exports that
- * block their thread in a menu.
+ * time of a test, and popup menus driven from outside (menu windows are of
+ * class "#32768") while the export that opened one blocks its thread in it.
  */
 #pragma once
 
@@ -33,17 +32,6 @@ std::vector<std::string> MenuTexts(HMENU menu);
 bool ChooseMenuEntry(HWND menuWindow, HMENU menu, int position);
 /* Waits until menuWindow is gone; false after timeoutMs. */
 bool WaitForWindowGone(HWND window, DWORD timeoutMs);
-
-/* Runs call on a new thread; Finish waits up to timeoutMs and gives its
- * result, or -1 (and timedOut) when it did not end in time. */
-struct ThreadCall {
-    HANDLE thread;
-    int (*call)(void *context);
-    void *context;
-    int result;
-};
-void StartThreadCall(ThreadCall *threadCall, int (*call)(void *context), void *context);
-int FinishThreadCall(ThreadCall *threadCall, DWORD timeoutMs, bool *timedOut = NULL);
 
 /* Saves a shortcut at linkPath that points to target; COM is initialized
  * for the call. */

@@ -12,22 +12,12 @@
 #include <vector>
 
 #include "java_text.h"
+#include "library.h"
 #include "msjava_standin.h"
 
-/* The loaded zorvrni.dll and the directory it lies in (no separator at the
- * end). */
-extern HMODULE g_library;
+/* The directory the library under test lies in (no separator at the end). */
 extern std::string g_binDirectory;
 
-template <typename T> T Export(const char *name)
-{
-    return (T)(void *)GetProcAddress(g_library, name);
-}
-/* The export of the library's own declaration, looked up by its name. */
-#define EXPORT_OF(function) Export<decltype(&function)>(#function)
-
-/* A Java array of Strings of ANSI texts. */
-ArrayOfString *JavaStrings(const std::vector<std::string> &texts);
 ArrayOfString *OutString(void);   /* String[1], element null */
 
 /* A Java value as a Java programmer would write it: null, "text",

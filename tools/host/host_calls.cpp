@@ -237,11 +237,11 @@ static void ShowRunMsJvm(void)
 void ShowTpaExchange(void)
 {
     Heading("TPA exchange (the stand-in TPA listener in this process) and RNIRunMsJVM");
-    if (!StartTpaListener(g_library, 0)) {
+    if (!StartTpaListener(LibraryUnderTest(), 0)) {
         Answer("listener:", "could not be started");
         return;
     }
-    PlaceTpaRequest(g_library, {"GETDOC", "4711"}, 2, 0);
+    PlaceTpaRequest(LibraryUnderTest(), {"GETDOC", "4711"}, 2, 0);
     printf("  (the TPA side has placed the request {\"GETDOC\", \"4711\"} and raised "
            "bTPAReqArrived)\n");
     ArrayOfArray *response = (ArrayOfArray *)StandinObjectArray("[Ljava/lang/String;", 1);

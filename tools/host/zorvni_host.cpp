@@ -11,25 +11,17 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "alloc.h"
 #include "child.h"
 #include "error_record.h"
 #include "gui.h"
 #include "java_text.h"
 #include "window_shot.h"
 
-HMODULE g_library;
 std::string g_binDirectory;
 std::string g_screenshotDirectory;
 /* Calls still blocked in a window nobody could answer. */
 static int g_stuckCalls;
-
-ArrayOfString *JavaStrings(const std::vector<std::string> &texts)
-{
-    ArrayOfString *array = StandinObjectArray("java/lang/String", (int)texts.size());
-    for (size_t i = 0; i < texts.size(); i++)
-        array->body[i] = JavaText(texts[i]);
-    return array;
-}
 
 ArrayOfString *OutString(void)
 {
@@ -39,11 +31,12 @@ ArrayOfString *OutString(void)
 static std::string AnsiOf(HString string)
 {
     WCHAR units[2048];
-    int length = StandinStringUnits(string, units, 2048);
+    const int room = (int)ARRAY_SIZE(units);
+    int length = StandinStringUnits(string, units, room);
     if (length < 0)
         return "";
     char text[4096];
-    int bytes = WideCharToMultiByte(CP_ACP, 0, units, length < 2048 ? length : 2047, text,
+    int bytes = WideCharToMultiByte(CP_ACP, 0, units, length < room ? length : room - 1, text,
                                     sizeof(text), NULL, NULL);
     return std::string(text, bytes > 0 ? bytes : 0);
 }
@@ -127,13 +120,16 @@ bool RunWhileDriving(std::function<void()> call, std::function<void()> drive,
 {
     /* Left to the thread when it does not end: it still writes into it. */
     std::string *pending = new std::string();
-    BackgroundCall *background = new BackgroundCall();
-    StartBackgroundCall(background, [call, pending] {
+    ThreadCall *background = new ThreadCall();
+    StartThreadCall(background, [call, pending] {
         call();
         *pending = TakePendingException();
+        return 0;
     });
     drive();
-    if (!FinishBackgroundCall(background, timeoutMs)) {
+    bool late = false;
+    FinishThreadCall(background, timeoutMs, &late);
+    if (late) {
         Answer("did not end:", "the window is still open");
         g_stuckCalls++;
         return false;
@@ -163,8 +159,7 @@ void Screenshot(HWND window, const char *name)
 static bool LoadLibraryUnderTest(void)
 {
     std::string path = DeliverablePath("zorvrni.dll");
-    g_library = LoadLibraryA(path.c_str());
-    if (!g_library) {
+    if (!LibraryUnderTest()) {
         fprintf(stderr, "zorvni_host: cannot load %s (error %lu)\n", path.c_str(),
                 GetLastError());
         return false;
@@ -199,6 +194,6 @@ int main(int argc, char **argv)
      * ends that call too. */
     if (g_stuckCalls)
         return 1;
-    FreeLibrary(g_library);
+    FreeLibraryUnderTest();
     return 0;
 }
