@@ -3,9 +3,9 @@
  * for tools/bench_tree.sh.  Each command runs once untimed (it fills the
  * caches and shows what the command printed), then ROUNDS times, the
  * commands taking turns at going first so that none always finds the
- * caches warmed by another.  Every figure is printed, then each command's
- * median and best time, each with its ratio to that of the last command,
- * the reference.
+ * caches warmed by another.  Every figure is printed with its ratio to
+ * the last command's in the same round, the reference, then each command's
+ * median time and median ratio.
  * A command that exits with anything but 0 stops the timing: a figure for
  * a run that found nothing would mean nothing.
  *   tree_timer ROUNDS LABEL COMMAND [LABEL COMMAND ...]
@@ -105,29 +105,32 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
 }
 
+/* A command's time in one round over the reference's in the same round. */
+double RoundRatio(const Command &command, const Command &reference, size_t round)
+{
+    return command.milliseconds[round] / reference.milliseconds[round];
+}
+
 void PrintRound(const std::vector<Command> &commands, size_t round)
 {
     printf("  round %2u:", (unsigned)round + 1);
     for (const Command &command : commands)
-        printf("  %s %.0f ms", command.label, command.milliseconds[round]);
+        printf("  %s %.0f ms (%.2f)", command.label, command.milliseconds[round],
+               RoundRatio(command, commands.back(), round));
     printf("\n");
 }
 
-double Best(const std::vector<double> &values)
-{
-    return *std::min_element(values.begin(), values.end());
-}
-
-/* The best run shows the cost itself on a machine shared with other work;
- * the median shows what a run usually took. */
+/* On a machine shared with other work one round can take twice as long as
+ * the next; the commands of a round ran side by side, though, so the
+ * median of the rounds' ratios is steadier than the ratio of the medians. */
 void PrintSummary(const std::vector<Command> &commands)
 {
-    double referenceMedian = Median(commands.back().milliseconds);
-    double referenceBest = Best(commands.back().milliseconds);
     for (const Command &command : commands) {
-        double median = Median(command.milliseconds), best = Best(command.milliseconds);
-        printf("  %-24s median %6.0f ms  ratio %.2f   best %6.0f ms  ratio %.2f\n",
-               command.label, median, median / referenceMedian, best, best / referenceBest);
+        std::vector<double> ratios;
+        for (size_t round = 0; round < command.milliseconds.size(); round++)
+            ratios.push_back(RoundRatio(command, commands.back(), round));
+        printf("  %-24s median %6.0f ms  ratio %.2f\n", command.label,
+               Median(command.milliseconds), Median(ratios));
     }
 }
 
