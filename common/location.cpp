@@ -4,7 +4,10 @@
  * wildcard lies in a directory tree and where the system search path finds
  * a file.  The tree search walks by changing the process's current
  * directory, so it is not reentrant; it keeps its depth in process-wide
- * state and ends in the directory it started from.
+ * state and ends in the directory it started from.  It enters a directory
+ * that a link leads back to only once, and reads directory identities for
+ * that only where a cycle can form, for reading one costs about as much as
+ * listing the directory.
  */
 #include "location.h"
 
@@ -416,6 +419,67 @@ static int MarkVisited(VisitedSet *set, const char *path, int *isNew)
     return ReadDirectoryIdentity(path, &identity) ? AddIdentity(set, &identity, isNew) : STATUS_OK;
 }
 
+/* A directory cycle needs a link: a junction, symbolic link or mount
+ * point, which every listing marks as a reparse point (Wine marks Unix
+ * symbolic links so).  FAT and the Windows 95, 98 and NT 4 file systems
+ * have none, and NTFS has no hard links to directories, so a local tree
+ * without reparse points holds no cycle and its directories are searched
+ * without reading their identities.  A server, though, may follow its own
+ * links and show them as plain directories: on a remote volume every
+ * directory is probed from the start. */
+static int IsLinkEntry(const WIN32_FIND_DATAA *entry)
+{
+    return (entry->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+/* path is a full path as GetCurrentDirectoryA gives it.  Anything but a
+ * drive known to be local counts as remote, a UNC or device path too:
+ * probing where it is not needed costs time, never a wrong answer. */
+static int IsOnRemoteVolume(const char *path)
+{
+    if (path[0] == '\0' || path[1] != ':')
+        return 1;
+    char root[4] = {path[0], ':', '\\', '\0'};
+    switch (GetDriveTypeA(root)) {
+    case DRIVE_FIXED:
+    case DRIVE_REMOVABLE:
+    case DRIVE_CDROM:
+    case DRIVE_RAMDISK:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+/* The full paths of the directories entered while no identity is read,
+ * kept until the search ends: the directories being searched use them. */
+struct EnteredList {
+    char **paths;
+    size_t count;
+    size_t capacity;
+};
+
+static const size_t FIRST_ENTERED_CAPACITY = 64;
+
+static void FreeEnteredList(EnteredList *list)
+{
+    for (size_t i = 0; i < list->count; i++)
+        free(list->paths[i]);
+    free(list->paths);
+}
+
+/* Takes *path into the list; it stays the caller's to free on a failure. */
+static int Remember(EnteredList *list, char **path)
+{
+    int status = GrowArray(&list->paths, &list->capacity, list->count + 1, sizeof(char *),
+                           FIRST_ENTERED_CAPACITY);
+    if (status == STATUS_OK) {
+        list->paths[list->count++] = *path;
+        *path = NULL;
+    }
+    return status;
+}
+
 struct TreeSearch {
     const char *pattern;
     const DWORD *mask;
@@ -429,8 +493,42 @@ struct TreeSearch {
     char *fileName;
     DWORD attributes;
     int found;
+    /* 1 once every directory is probed before it is entered; until then
+     * the directories entered are remembered instead. */
+    int probing;
     VisitedSet visited;
+    EnteredList entered;
 };
+
+/* From the first link on, the search decides as though it had probed
+ * every directory from the start: the ones entered so far go into the
+ * visited set now, and each one after them before it is entered.  They
+ * are all different directories, for no link led to any of them. */
+static int StartProbing(TreeSearch *search)
+{
+    int status = STATUS_OK;
+    int isNew = 0;
+    for (size_t i = 0; status == STATUS_OK && i < search->entered.count; i++)
+        status = MarkVisited(&search->visited, search->entered.paths[i], &isNew);
+    search->probing = 1;
+    return status;
+}
+
+/* The start directory, entered already: probed at once on a remote volume,
+ * otherwise remembered. */
+static int BeginVisits(TreeSearch *search, const char *start)
+{
+    int isNew = 0;
+    char *path = NULL;
+    search->probing = IsOnRemoteVolume(start);
+    if (search->probing)
+        return MarkVisited(&search->visited, ".", &isNew);
+    int status = DupString(&path, start);
+    if (status == STATUS_OK)
+        status = Remember(&search->entered, &path);
+    free(path);
+    return status;
+}
 
 static int SearchDirectory(TreeSearch *search, const char *directory);
 
@@ -444,36 +542,59 @@ static int IsSubdirectory(const WIN32_FIND_DATAA *entry)
     return (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(entry->cFileName);
 }
 
-static int SearchSubdirectory(TreeSearch *search, const char *name)
+/* Enters the subdirectory name of parent unless the visited set knows it
+ * already, and searches it.  *inSibling 1: the current directory is still
+ * a sibling searched before, so the search goes straight from there to
+ * name by its full path, the one a change to ".." and then to name would
+ * reach, with one directory change instead of two: each change opens the
+ * directory, which costs about half as much as listing it. */
+static int SearchSubdirectory(TreeSearch *search, const char *parent, const char *name,
+                              int *inSibling)
 {
     char *directory = NULL;
-    int isNew = 0;
-    int status = MarkVisited(&search->visited, name, &isNew);
+    char *fullName = NULL;
+    int isNew = 1;
+    int status = *inSibling ? JoinPathAlloc(parent, name, &fullName) : STATUS_OK;
+    const char *target = fullName ? fullName : name;
+    if (status == STATUS_OK && search->probing)
+        status = MarkVisited(&search->visited, target, &isNew);
     if (status == STATUS_OK && isNew)
-        status = ChangeDirectory(name, &directory);
+        status = ChangeDirectory(target, &directory);
+    const char *path = directory;
+    if (status == STATUS_OK && isNew && !search->probing)
+        status = Remember(&search->entered, &directory);
     if (status == STATUS_OK && isNew) {
         g_searchDepth++;
-        status = SearchDirectory(search, directory);
+        status = SearchDirectory(search, path);
         g_searchDepth--;
-        if (status == STATUS_OK && !search->found)
-            status = ChangeDirectory("..", NULL);
+        *inSibling = 1;
     }
+    free(fullName);
     free(directory);
     return status;
 }
 
-static int SearchSubdirectories(TreeSearch *search)
+/* The subdirectories of directory, the current directory, in listing
+ * order; after one searched in vain the search comes back only once the
+ * listing is done. */
+static int SearchSubdirectories(TreeSearch *search, const char *directory)
 {
     WIN32_FIND_DATAA entry;
     HANDLE listing = INVALID_HANDLE_VALUE;
     int more = 0;
+    int inSibling = 0;
     int status = StartListing("*.*", &entry, &listing, &more);
     while (status == STATUS_OK && more && !search->found) {
-        if (IsSubdirectory(&entry))
-            status = SearchSubdirectory(search, entry.cFileName);
+        /* Only a directory that is a link can lead back into the tree. */
+        if (IsSubdirectory(&entry) && IsLinkEntry(&entry) && !search->probing)
+            status = StartProbing(search);
+        if (status == STATUS_OK && IsSubdirectory(&entry))
+            status = SearchSubdirectory(search, directory, entry.cFileName, &inSibling);
         if (status == STATUS_OK && !search->found)
             status = NextEntry(listing, &entry, &more);
     }
+    if (status == STATUS_OK && inSibling && !search->found)
+        status = ChangeDirectory("..", NULL);
     CloseListing(listing);
     return status;
 }
@@ -488,7 +609,7 @@ static int SearchDirectory(TreeSearch *search, const char *directory)
                                             search->wantFileName ? &search->fileName : NULL,
                                             &search->attributes, &search->found);
     if (status == STATUS_OK && !search->found && MayDescend(search))
-        status = SearchSubdirectories(search);
+        status = SearchSubdirectories(search, directory);
     return status;
 }
 
@@ -524,13 +645,12 @@ int FindFileRecursive(const char *startDirectory, const char *pattern,
         *found = 0;
     if (!fullPath && !fileName && !attributes && !found)
         return STATUS_OK;
-    TreeSearch search = {pattern, mask, mode, recursive, maxDepth,
-                         fullPath != NULL, fileName != NULL, NULL, NULL, 0, 0, {NULL, 0, 0}};
+    TreeSearch search = {pattern, mask, mode, recursive, maxDepth, fullPath != NULL,
+                         fileName != NULL, NULL, NULL, 0, 0, 0, {NULL, 0, 0}, {NULL, 0, 0}};
     char *start = NULL;
-    int isNew = 0;
     int status = ChangeDirectory(startDirectory, &start);
     if (status == STATUS_OK)
-        status = MarkVisited(&search.visited, ".", &isNew);
+        status = BeginVisits(&search, start);
     if (status == STATUS_OK)
         status = SearchDirectory(&search, start);
     /* The search wanders through the tree; it ends where it started. */
@@ -544,6 +664,7 @@ int FindFileRecursive(const char *startDirectory, const char *pattern,
     free(search.fullPath);
     free(search.fileName);
     free(search.visited.slots);
+    FreeEnteredList(&search.entered);
     free(start);
     return status;
 }

@@ -13,6 +13,7 @@
 
 #include <stdlib.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -71,8 +72,8 @@ protected:
     void TearDown() override
     {
         SetCurrentDirectoryA(saved.c_str());
-        if (!unixLink.empty())
-            RunUnix("Z:\\bin\\rm", "rm \"" + unixLink + "\"", windowsLink, false);
+        for (const UnixLink &link : unixLinks)
+            RunUnix("Z:\\bin\\sh", "sh -c \"" + link.removal + "\"", link.windowsPath, false);
     }
     /* relative ends in a backslash for a directory; parents are made too. */
     std::string Make(const std::string &relative)
@@ -84,40 +85,66 @@ protected:
         return relative.back() == '\\' ? temp / relative.substr(0, relative.size() - 1)
                                        : temp / relative;
     }
-    bool MakeDirectoryLink(const std::string &parent, const std::string &target)
+    /* A link at the path link to the directory target. */
+    bool MakeDirectoryLink(const std::string &link, const std::string &target)
     {
         typedef BOOLEAN(WINAPI * CreateLink)(LPCSTR, LPCSTR, DWORD);
         auto createLink = (CreateLink)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"),
                                                              "CreateSymbolicLinkA");
-        windowsLink = parent + "\\back";
-        if (createLink && createLink(windowsLink.c_str(), target.c_str(), 1) && Exists(windowsLink))
+        if (createLink && createLink(link.c_str(), target.c_str(), 1) && Exists(link))
             return true;
-        std::string unixParent = UnixPath(parent);
+        size_t slash = link.rfind('\\');
+        std::string unixParent = UnixPath(link.substr(0, slash));
         if (unixParent.empty())
             return false;
-        unixLink = unixParent + "/back";
+        std::string unixLink = unixParent + "/" + link.substr(slash + 1);
+        unixLinks.push_back({"rm '" + unixLink + "'", link});
         return RunUnix("Z:\\bin\\ln", "ln -s \"" + UnixPath(target) + "\" \"" + unixLink + "\"",
-                       windowsLink, true);
+                       link, true);
+    }
+    /* The temporary tree as a share of another machine would show it: under
+     * Wine a UNC share that the prefix maps onto it, on Windows the
+     * administrative share of its drive.  Empty when neither is there. */
+    std::string RemoteView()
+    {
+        std::string drive = UnixPath("C:\\");  /* .../dosdevices/c:/ */
+        std::string share = root.substr(root.rfind('\\') + 1);
+        if (drive.empty()) {
+            std::string adminShare = "\\\\localhost\\" + root.substr(0, 1) + "$" + root.substr(2);
+            return Exists(adminShare) ? adminShare : "";
+        }
+        std::string host = drive.substr(0, drive.size() - 3) + "unc/zorvtest";
+        std::string view = "\\\\zorvtest\\" + share;
+        unixLinks.push_back({"rm '" + host + "/" + share + "'; rmdir '" + host + "'", view});
+        std::string make = "mkdir -p '" + host + "' && ln -s '" + UnixPath(root) + "' '" + host +
+                           "/" + share + "'";
+        return RunUnix("Z:\\bin\\sh", "sh -c \"" + make + "\"", view, true) ? view : "";
     }
     struct Outcome {
         int status, found;
         std::string path, name, after;
         DWORD attributes;
     };
-    Outcome Search(const char *pattern, const DWORD *mask, int mode, int recursive, int maxDepth)
+    Outcome Search(const char *pattern, const DWORD *mask, int mode, int recursive, int maxDepth,
+                   const std::string *start = NULL)
     {
         Outcome outcome = {};
         char *path = NULL, *name = NULL;
-        outcome.status = FindFileRecursive(root.c_str(), pattern, mask, mode, recursive, maxDepth,
-                                           &path, &name, &outcome.attributes, &outcome.found);
+        outcome.status = FindFileRecursive((start ? *start : root).c_str(), pattern, mask, mode,
+                                           recursive, maxDepth, &path, &name, &outcome.attributes,
+                                           &outcome.found);
         outcome.path = Take(path);
         outcome.name = Take(name);
         outcome.after = CurrentDirectory();
         return outcome;
     }
+    struct UnixLink {
+        std::string removal, windowsPath;  /* the shell command, what it removes */
+    };
     TempDir temp;
     const std::string &root = temp.path;
-    std::string saved, windowsLink, unixLink;
+    std::string saved;
+    std::vector<UnixLink> unixLinks;
 };
 
 TEST_F(Location, ProbesAnswerForDirectoriesFilesAndMissingPaths)
@@ -212,18 +239,46 @@ TEST_F(Location, TreeSearchFailsOrDoesNothingWithoutMovingAway)
     EXPECT_STRCASEEQ(saved.c_str(), CurrentDirectory().c_str());
 }
 
+/* Each link case in a tree of its own, searched from its local path and
+ * from a UNC path, where every directory's identity is read from the start.
+ * A link to a directory searched already or being searched is not
+ * entered; a link to one not searched yet is, and that directory is then
+ * not searched again under its own name.  Wine lists a directory sorted
+ * by name. */
 TEST_F(Location, TreeSearchEntersALinkedDirectoryOnce)
 {
-    std::string file = Make("a\\b\\deep.txt");
-    if (!MakeDirectoryLink(root + "\\a", root))
-        GTEST_SKIP() << "this system made no directory link (symbolic link, junction or Unix link)";
-    Outcome missing = Search("absent.txt", NULL, 0, 1, 0);
-    EXPECT_EQ(STATUS_OK, missing.status);
-    EXPECT_EQ(0, missing.found);
-    EXPECT_STRCASEEQ(root.c_str(), missing.after.c_str());
-    Outcome found = Search("deep.txt", NULL, 0, 1, 0);
-    EXPECT_EQ(1, found.found);
-    EXPECT_STRCASEEQ(file.c_str(), found.path.c_str());
+    struct {
+        const char *tree, *link, *target, *file, *found;
+    } cases[] = {
+        {"start", "a\\back", "", "a\\b\\deep.txt", "a\\b\\deep.txt"},
+        {"start-first", "a\\back", "", "c\\deep.txt", "c\\deep.txt"},
+        {"ancestor", "a\\b\\up", "a", "a\\c\\deep.txt", "a\\c\\deep.txt"},
+        {"searched", "c\\back", "a", "c\\d\\deep.txt", "c\\d\\deep.txt"},
+        {"unsearched", "a\\ahead", "c", "c\\deep.txt", "a\\ahead\\deep.txt"},
+    };
+    for (const auto &each : cases) {
+        std::string tree = temp / each.tree;
+        std::string target = *each.target ? tree + "\\" + each.target : tree;
+        Make(each.tree + std::string("\\a\\b\\"));
+        Make(each.tree + std::string("\\") + each.file);
+        if (!MakeDirectoryLink(tree + "\\" + each.link, target))
+            GTEST_SKIP() << "this system made no directory link (symbolic link, junction or Unix link)";
+    }
+    std::string remote = RemoteView();
+    ASSERT_FALSE(remote.empty()) << "no UNC path reaches " << root;
+    for (const std::string &view : {root, remote}) {
+        for (const auto &each : cases) {
+            std::string start = view + "\\" + each.tree;
+            std::string target = start + "\\" + each.found;
+            Outcome missing = Search("absent.txt", NULL, 0, 1, 0, &start);
+            EXPECT_EQ(STATUS_OK, missing.status) << start;
+            EXPECT_EQ(0, missing.found) << start;
+            EXPECT_STRCASEEQ(start.c_str(), missing.after.c_str());
+            Outcome found = Search("deep.txt", NULL, 0, 1, 0, &start);
+            EXPECT_EQ(1, found.found) << start;
+            EXPECT_STRCASEEQ(target.c_str(), found.path.c_str());
+        }
+    }
 }
 
 TEST_F(Location, SystemSearchGivesPathAndNameOrFails)
