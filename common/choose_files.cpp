@@ -28,13 +28,13 @@ typedef OPENFILENAME_NT4A OpenFileRecord;
 static_assert(sizeof(OpenFileRecord) == 76, "open-file record of the 32-bit build");
 #endif
 
-static const DWORD CHOOSE_DIALOG_FLAGS = OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
-                                         OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
-                                         OFN_SHAREAWARE | OFN_NONETWORKBUTTON |
+static const DWORD CHOOSE_DIALOG_FLAGS = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+                                         OFN_FILEMUSTEXIST | OFN_SHAREAWARE | OFN_NONETWORKBUTTON |
                                          OFN_EXPLORER | OFN_LONGNAMES;
 static_assert(OFN_HIDEREADONLY + OFN_NOCHANGEDIR + OFN_PATHMUSTEXIST + OFN_FILEMUSTEXIST +
-              OFN_SHAREAWARE + OFN_NONETWORKBUTTON + OFN_EXPLORER + OFN_LONGNAMES ==
-              0x002A580C, "flags of the open-file dialog");
+                      OFN_SHAREAWARE + OFN_NONETWORKBUTTON + OFN_EXPLORER + OFN_LONGNAMES ==
+                  0x002A580C,
+              "flags of the open-file dialog");
 
 /* Component boundaries: a drive's colon counts, and either slash. */
 static const char PATH_SEPARATORS[] = ":/\\";
@@ -96,10 +96,10 @@ struct ChooseCall {
     int maxFiles;
     int copyOutside;
     int inside;
-    PathEntry *entries;      /* the caller's result array */
-    char *files;             /* the dialog's answer */
+    PathEntry *entries; /* the caller's result array */
+    char *files;        /* the dialog's answer */
     WORD nameOffset;
-    PathEntry *copies;       /* copies made in directory so far */
+    PathEntry *copies; /* copies made in directory so far */
     size_t copyCount;
     size_t copyCapacity;
 };
@@ -112,15 +112,9 @@ int EqualsNoCase(const char *first, const char *second, int *equal)
     return STATUS_OK;
 }
 
-static const char *SkipSeparators(const char *path)
-{
-    return path + MbsSpn(path, PATH_SEPARATORS);
-}
+static const char *SkipSeparators(const char *path) { return path + MbsSpn(path, PATH_SEPARATORS); }
 
-static size_t ComponentLength(const char *path)
-{
-    return MbsCspn(path, PATH_SEPARATORS);
-}
+static size_t ComponentLength(const char *path) { return MbsCspn(path, PATH_SEPARATORS); }
 
 /* Compares two components as whole texts.  They come from path entries;
  * a longer one cannot be a component of a path and is refused. */
@@ -239,8 +233,8 @@ static int PathTooLong(const char *path)
 {
     char limit[16];
     snprintf(limit, sizeof(limit), "%d", MAX_PATH - 1);
-    return AppFailure("The path %s is too long; a path can have at most %s characters.", 2,
-                      path, limit);
+    return AppFailure("The path %s is too long; a path can have at most %s characters.", 2, path,
+                      limit);
 }
 
 /* Copies length bytes of text into entry, or fails naming the text. */
@@ -304,8 +298,8 @@ static int ShowOpenDialog(const char *directory, const char *filter, int multiSe
 static int OutsideDirectory(const char *directory)
 {
     SetErrorRecord(NULL, OUTSIDE_DIRECTORY_MESSAGE_ID,
-                   "Selected files are not in the specifieddirectory %s or its subdirectory.",
-                   1, directory);
+                   "Selected files are not in the specifieddirectory %s or its subdirectory.", 1,
+                   directory);
     return STATUS_APP_ERROR;
 }
 
@@ -314,7 +308,8 @@ static int TooManyFiles(int maxFiles)
     char number[16];
     snprintf(number, sizeof(number), "%d", maxFiles);
     return AppFailure("The number of selected files is too long.Currently you can choose up "
-                      "to %s files.", 1, number);
+                      "to %s files.",
+                      1, number);
 }
 
 /* Copies source into the directory under name, failing when a file of that
@@ -394,8 +389,7 @@ static int TakeSingleFile(ChooseCall *call)
 
 /* Entry i of the multiple form: name as the layout wants it, from the
  * selection's directory. */
-static int FillNameEntry(ChooseCall *call, const char *selection, const char *name,
-                         char *entry)
+static int FillNameEntry(ChooseCall *call, const char *selection, const char *name, char *entry)
 {
     const char *base = call->entries[0];
     if (call->layout == CHOOSE_LAYOUT_RELATIVE && call->inside == 1) {
@@ -449,8 +443,7 @@ static int TakeChoice(ChooseCall *call, int mustBeInside)
     if (status == STATUS_OK && mustBeInside == 1 && call->inside != 1)
         status = OutsideDirectory(call->directory);
     if (status == STATUS_OK)
-        status = call->nameOffset < strlen(first) ? TakeSingleFile(call)
-                                                  : TakeMultipleFiles(call);
+        status = call->nameOffset < strlen(first) ? TakeSingleFile(call) : TakeMultipleFiles(call);
     return status;
 }
 

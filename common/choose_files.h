@@ -11,9 +11,9 @@
 typedef char PathEntry[MAX_PATH];
 
 enum {
-    CHOOSE_LAYOUT_FULL = 1,      /* entry 0 the base directory, then full paths */
-    CHOOSE_LAYOUT_RELATIVE = 2,  /* the caller's directory, then paths below it */
-    CHOOSE_LAYOUT_NAMES = 3      /* the base directory, then bare names */
+    CHOOSE_LAYOUT_FULL = 1,     /* entry 0 the base directory, then full paths */
+    CHOOSE_LAYOUT_RELATIVE = 2, /* the caller's directory, then paths below it */
+    CHOOSE_LAYOUT_NAMES = 3     /* the base directory, then bare names */
 };
 
 enum { CHOOSE_MAX_FILES = 1000 };

@@ -27,8 +27,8 @@ static int HoldsNul(const WCHAR *units, int count)
 /* Converts count units into text (size bytes) and back into back (room for
  * count units): *exact is 1 only when back equals units and no NUL would
  * end the ANSI string early. */
-static int RoundTrip(const WCHAR *units, int count, char *text, int size, WCHAR *back,
-                     int *length, int *exact)
+static int RoundTrip(const WCHAR *units, int count, char *text, int size, WCHAR *back, int *length,
+                     int *exact)
 {
     int written = WideCharToMultiByte(CP_ACP, 0, units, count, text, size, NULL, NULL);
     if (written == 0)
@@ -40,18 +40,12 @@ static int RoundTrip(const WCHAR *units, int count, char *text, int size, WCHAR 
     return STATUS_OK;
 }
 
-static int IsHighSurrogate(WCHAR unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
+static int IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
-static int IsLowSurrogate(WCHAR unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
+static int IsLowSurrogate(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-int AnsiCharacter(const WCHAR *units, int available, char form[ANSI_CHARACTER_SIZE],
-                  int *size, int *used)
+int AnsiCharacter(const WCHAR *units, int available, char form[ANSI_CHARACTER_SIZE], int *size,
+                  int *used)
 {
     int count = available > 1 && IsHighSurrogate(units[0]) && IsLowSurrogate(units[1]) ? 2 : 1;
     WCHAR back[2];

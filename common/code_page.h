@@ -55,8 +55,8 @@ int ToAnsiExact(const WCHAR *units, int count, char *text, int size, int *length
  * the single byte '?' and 0 when the code page cannot write it exactly, it
  * is a NUL, or the conversion fails.  *size receives the bytes in form, *used the
  * units taken. */
-int AnsiCharacter(const WCHAR *units, int available, char form[ANSI_CHARACTER_SIZE],
-                  int *size, int *used);
+int AnsiCharacter(const WCHAR *units, int available, char form[ANSI_CHARACTER_SIZE], int *size,
+                  int *used);
 
 /* The recorded message of a refusal; its one argument is the text. */
 extern const char NOT_IN_CODE_PAGE[];

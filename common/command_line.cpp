@@ -52,18 +52,15 @@ struct SplitSource {
 struct Split {
     char ***vector;
     int count;
-    size_t capacity;   /* of *vector, in elements */
+    size_t capacity; /* of *vector, in elements */
     UINT maxCharSize;
     WorkBuffer work;
     SplitSource source;
-    int inexact;            /* the element being assembled holds a '?' for a character */
-    int firstInexact;       /* first argument (element 1 on) that does; -1 while none */
+    int inexact;      /* the element being assembled holds a '?' for a character */
+    int firstInexact; /* first argument (element 1 on) that does; -1 while none */
 };
 
-static int IsSeparator(unsigned c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
+static int IsSeparator(unsigned c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 static int AppendByte(WorkBuffer *work, char byte)
 {

@@ -16,8 +16,8 @@ static int g_storedSysError;
 
 static const char NO_APPLICATION_ERROR[] = "No application error.";
 
-static void FillErrorRecord(const char *errorNumber, const char *messageId,
-                            const char *format, int count, va_list args)
+static void FillErrorRecord(const char *errorNumber, const char *messageId, const char *format,
+                            int count, va_list args)
 {
     ZeroMemory(&g_errorRecord, sizeof(g_errorRecord));
     if (errorNumber)
@@ -36,8 +36,8 @@ static void FillErrorRecord(const char *errorNumber, const char *messageId,
     }
 }
 
-int SetErrorRecord(const char *errorNumber, const char *messageId,
-                   const char *format, int count, ...)
+int SetErrorRecord(const char *errorNumber, const char *messageId, const char *format, int count,
+                   ...)
 {
     va_list args;
     va_start(args, count);
@@ -73,10 +73,7 @@ int SetStoredSysError(int code)
     return code;
 }
 
-int GetStoredSysError(void)
-{
-    return g_storedSysError;
-}
+int GetStoredSysError(void) { return g_storedSysError; }
 
 /* Both text steps refuse a code they cannot read or a buffer they cannot
  * fill rather than fault. */
@@ -95,11 +92,11 @@ static void BlankLineBreaks(char *text)
 }
 
 /* FormatMessageA for a system code, or the fallback with the code in it. */
-static void FormatSystemText(DWORD code, DWORD language, const char *fallback,
-                             char *buffer, size_t size)
+static void FormatSystemText(DWORD code, DWORD language, const char *fallback, char *buffer,
+                             size_t size)
 {
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  NULL, code, language, buffer, (DWORD)size, NULL);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                                  code, language, buffer, (DWORD)size, NULL);
     if (length > 0)
         BlankLineBreaks(buffer);
     else
@@ -140,8 +137,10 @@ int GetCrtErrorText(const int *code, char *buffer, size_t size)
     if (text && *text)
         snprintf(buffer, size, "%s", text);
     else
-        snprintf(buffer, size, "Cannot obtain a system error string for"
-                 "the last library call error number %d.", errno);
+        snprintf(buffer, size,
+                 "Cannot obtain a system error string for"
+                 "the last library call error number %d.",
+                 errno);
     if (!code)
         errno = 0;
     return 0;
@@ -172,8 +171,7 @@ const ErrorRecord *GetErrorText(int status)
             lstrcpynA(g_errorRecord.format, NO_APPLICATION_ERROR, sizeof(g_errorRecord.format));
         g_errorText = g_errorRecord;
         break;
-    default:
-        break;
+    default: break;
     }
     return failed ? NULL : &g_errorText;
 }

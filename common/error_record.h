@@ -13,10 +13,10 @@
 
 enum {
     STATUS_OK = 0,
-    STATUS_CRT_ERROR = 2,     /* described by errno */
-    STATUS_SYSTEM_ERROR = 4,  /* described by GetLastError() */
-    STATUS_STORED_ERROR = 8,  /* described by the stored system error code */
-    STATUS_APP_ERROR = 32     /* described by the error record */
+    STATUS_CRT_ERROR = 2,    /* described by errno */
+    STATUS_SYSTEM_ERROR = 4, /* described by GetLastError() */
+    STATUS_STORED_ERROR = 8, /* described by the stored system error code */
+    STATUS_APP_ERROR = 32    /* described by the error record */
 };
 
 /* Returned instead of a status by the few steps that have already told the
@@ -29,22 +29,22 @@ enum {
     FORMAT_SIZE = 2560,
     MAX_RECORD_ARGUMENTS = 5,
     ARGUMENT_SIZE = 1024,
-    MESSAGE_TEXT_SIZE = 7680  /* local buffers for shown texts */
+    MESSAGE_TEXT_SIZE = 7680 /* local buffers for shown texts */
 };
 
 struct ErrorRecord {
     char errorNumber[ERROR_NUMBER_SIZE];
     char messageId[MESSAGE_ID_SIZE];
-    char format[FORMAT_SIZE];            /* wvsprintfA format with %s */
-    int32_t argumentCount;               /* as given, may exceed five */
+    char format[FORMAT_SIZE]; /* wvsprintfA format with %s */
+    int32_t argumentCount;    /* as given, may exceed five */
     char arguments[MAX_RECORD_ARGUMENTS][ARGUMENT_SIZE];
 };
 static_assert(sizeof(ErrorRecord) == 7724, "error record layout");
 
 /* Replaces the whole record with count texts (const char *, null ones left
  * empty); each text is cut to its field.  Always STATUS_OK. */
-int SetErrorRecord(const char *errorNumber, const char *messageId,
-                   const char *format, int count, ...);
+int SetErrorRecord(const char *errorNumber, const char *messageId, const char *format, int count,
+                   ...);
 
 /* Records an application failure (format and count texts, as
  * SetErrorRecord takes them, without number or identifier) and returns

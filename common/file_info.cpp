@@ -23,36 +23,36 @@ struct FlagText {
 
 /* 0x40 is what this system has always reported as "encrypted". */
 static const FlagText ATTRIBUTE_TEXTS[] = {
-    { FILE_ATTRIBUTE_DIRECTORY, "directory" },
-    { FILE_ATTRIBUTE_READONLY, "read-only" },
-    { FILE_ATTRIBUTE_ARCHIVE, "archive" },
-    { FILE_ATTRIBUTE_HIDDEN, "hidden" },
-    { FILE_ATTRIBUTE_SYSTEM, "system" },
-    { FILE_ATTRIBUTE_COMPRESSED, "compressed" },
-    { 0x40, "encrypted" },
-    { FILE_ATTRIBUTE_NORMAL, "no attributes set" },
-    { FILE_ATTRIBUTE_OFFLINE, "moved to offline storage" },
-    { FILE_ATTRIBUTE_REPARSE_POINT, "reparse point" },
-    { FILE_ATTRIBUTE_SPARSE_FILE, "sparse file" },
-    { FILE_ATTRIBUTE_TEMPORARY, "temporary storage" },
+    {FILE_ATTRIBUTE_DIRECTORY, "directory"},
+    {FILE_ATTRIBUTE_READONLY, "read-only"},
+    {FILE_ATTRIBUTE_ARCHIVE, "archive"},
+    {FILE_ATTRIBUTE_HIDDEN, "hidden"},
+    {FILE_ATTRIBUTE_SYSTEM, "system"},
+    {FILE_ATTRIBUTE_COMPRESSED, "compressed"},
+    {0x40, "encrypted"},
+    {FILE_ATTRIBUTE_NORMAL, "no attributes set"},
+    {FILE_ATTRIBUTE_OFFLINE, "moved to offline storage"},
+    {FILE_ATTRIBUTE_REPARSE_POINT, "reparse point"},
+    {FILE_ATTRIBUTE_SPARSE_FILE, "sparse file"},
+    {FILE_ATTRIBUTE_TEMPORARY, "temporary storage"},
 };
 
 static const FlagText FILE_SYSTEM_FLAG_TEXTS[] = {
-    { FS_CASE_IS_PRESERVED,
-      "The file system preserves the case of filenames when it places a name on disk." },
-    { FS_CASE_SENSITIVE, "The file system supports case-sensitive filenames." },
-    { FS_UNICODE_STORED_ON_DISK,
-      "The file system supports Unicode in filenames as they appear on disk." },
-    { FS_PERSISTENT_ACLS, "The file system preserves and enforces ACLs. For example, NTFS "
-                          "preserves and enforces ACLs, and FAT does not." },
-    { FS_FILE_COMPRESSION, "The file system supports file-based compression." },
-    { FS_VOL_IS_COMPRESSED,
-      "The specified volume is a compressed volume; for example, a DoubleSpace volume." },
-    { FILE_SUPPORTS_ENCRYPTION, "The file system supports the Encrypted File System (EFS)." },
-    { FILE_SUPPORTS_OBJECT_IDS, "The file system supports object identifiers." },
-    { FILE_SUPPORTS_SPARSE_FILES, "The file system supports sparse files." },
-    { FILE_SUPPORTS_REPARSE_POINTS, "The file system supports reparse points." },
-    { FILE_VOLUME_QUOTAS, "The file system supports disk quotas." },
+    {FS_CASE_IS_PRESERVED,
+     "The file system preserves the case of filenames when it places a name on disk."},
+    {FS_CASE_SENSITIVE, "The file system supports case-sensitive filenames."},
+    {FS_UNICODE_STORED_ON_DISK,
+     "The file system supports Unicode in filenames as they appear on disk."},
+    {FS_PERSISTENT_ACLS, "The file system preserves and enforces ACLs. For example, NTFS "
+                         "preserves and enforces ACLs, and FAT does not."},
+    {FS_FILE_COMPRESSION, "The file system supports file-based compression."},
+    {FS_VOL_IS_COMPRESSED,
+     "The specified volume is a compressed volume; for example, a DoubleSpace volume."},
+    {FILE_SUPPORTS_ENCRYPTION, "The file system supports the Encrypted File System (EFS)."},
+    {FILE_SUPPORTS_OBJECT_IDS, "The file system supports object identifiers."},
+    {FILE_SUPPORTS_SPARSE_FILES, "The file system supports sparse files."},
+    {FILE_SUPPORTS_REPARSE_POINTS, "The file system supports reparse points."},
+    {FILE_VOLUME_QUOTAS, "The file system supports disk quotas."},
 };
 
 static_assert(ARRAY_SIZE(ATTRIBUTE_TEXTS) < ATTRIBUTE_LIST_SIZE, "room for the null end");
@@ -61,8 +61,7 @@ static_assert(ARRAY_SIZE(FILE_SYSTEM_FLAG_TEXTS) < FILE_SYSTEM_FLAG_LIST_SIZE,
 
 /* Indexed by GetDriveTypeA's result; anything beyond is unknown. */
 static const char *const DRIVE_TYPE_TEXTS[] = {
-    "Unknown", "Win32Path does not exist", "Removable", "Fixed", "Remote", "CD-ROM",
-    "RAM Disk",
+    "Unknown", "Win32Path does not exist", "Removable", "Fixed", "Remote", "CD-ROM", "RAM Disk",
 };
 
 /* 100-nanosecond units from 1601-01-01 to 1970-01-01, and per second. */
@@ -163,9 +162,8 @@ int FileTimeToSeconds(const FILETIME *time, int64_t *seconds)
     int64_t result;
     if (ticks >= UNIX_EPOCH_TICKS)
         result = (int64_t)((ticks - UNIX_EPOCH_TICKS) / TICKS_PER_SECOND);
-    else   /* rounded down, so that a part of a second before 1970 is -1 */
-        result = -(int64_t)((UNIX_EPOCH_TICKS - ticks + TICKS_PER_SECOND - 1) /
-                            TICKS_PER_SECOND);
+    else /* rounded down, so that a part of a second before 1970 is -1 */
+        result = -(int64_t)((UNIX_EPOCH_TICKS - ticks + TICKS_PER_SECOND - 1) / TICKS_PER_SECOND);
     if (seconds)
         *seconds = result;
     return STATUS_OK;
@@ -181,8 +179,8 @@ static int NewShortPath(const char *fullPath, char **shortPath)
     if (status != STATUS_OK)
         return status;
     DWORD length = GetShortPathNameA(fullPath, text, SHORT_PATH_TEXT_SIZE);
-    if (length == 0 && !(strlen(fullPath) >= SHORT_PATH_TEXT_SIZE &&
-                         GetLastError() == ERROR_INVALID_PARAMETER))
+    if (length == 0 &&
+        !(strlen(fullPath) >= SHORT_PATH_TEXT_SIZE && GetLastError() == ERROR_INVALID_PARAMETER))
         status = STATUS_SYSTEM_ERROR;
     if (length == 0 || length >= SHORT_PATH_TEXT_SIZE)
         text[0] = '\0';
@@ -224,11 +222,10 @@ static void DeliverSizes(const BY_HANDLE_FILE_INFORMATION *info, uint32_t *sizeH
         *size = (int64_t)(((uint64_t)info->nFileSizeHigh << 32) | info->nFileSizeLow);
 }
 
-int QueryFileInfo(const char *path, char **fullPath, char **shortPath, void *,
-                  uint32_t *sizeHigh, uint32_t *sizeLow, int64_t *size, uint32_t *linkCount,
-                  char **creationText, int64_t *creationSeconds, char **lastAccessText,
-                  int64_t *lastAccessSeconds, char **lastWriteText, int64_t *lastWriteSeconds,
-                  const char ***attributeTexts)
+int QueryFileInfo(const char *path, char **fullPath, char **shortPath, void *, uint32_t *sizeHigh,
+                  uint32_t *sizeLow, int64_t *size, uint32_t *linkCount, char **creationText,
+                  int64_t *creationSeconds, char **lastAccessText, int64_t *lastAccessSeconds,
+                  char **lastWriteText, int64_t *lastWriteSeconds, const char ***attributeTexts)
 {
     char entry[MAX_PATH];
     char *shortText = NULL;
@@ -257,9 +254,9 @@ int QueryFileInfo(const char *path, char **fullPath, char **shortPath, void *,
     if (status == STATUS_OK) {
         DeliverSizes(&info, sizeHigh, sizeLow, size, linkCount);
         const TimeOutput times[] = {
-            { &info.ftCreationTime, creationText, creationSeconds },
-            { &info.ftLastAccessTime, lastAccessText, lastAccessSeconds },
-            { &info.ftLastWriteTime, lastWriteText, lastWriteSeconds },
+            {&info.ftCreationTime, creationText, creationSeconds},
+            {&info.ftLastAccessTime, lastAccessText, lastAccessSeconds},
+            {&info.ftLastWriteTime, lastWriteText, lastWriteSeconds},
         };
         status = DeliverTimes(times, ARRAY_SIZE(times));
     }
@@ -282,7 +279,7 @@ static int VolumeRoot(const char *path, char *root)
     if (status == STATUS_OK)
         status = SplitFullPath(entry, NULL, NULL, NULL, root, NULL, NULL, NULL);
     if (status == STATUS_OK)
-        EnsureTrailingSeparator(root);   /* a drive is two bytes of the entry */
+        EnsureTrailingSeparator(root); /* a drive is two bytes of the entry */
     return status;
 }
 
@@ -293,8 +290,8 @@ static BOOL QuietVolumeInformation(const char *root, char *volumeName, DWORD vol
                                    char *fileSystemName, DWORD fileSystemNameSize)
 {
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    BOOL ok = GetVolumeInformationA(root, volumeName, volumeNameSize, serial, maxComponent,
-                                    flags, fileSystemName, fileSystemNameSize);
+    BOOL ok = GetVolumeInformationA(root, volumeName, volumeNameSize, serial, maxComponent, flags,
+                                    fileSystemName, fileSystemNameSize);
     DWORD error = GetLastError();
     SetErrorMode(oldMode);
     SetLastError(error);
@@ -317,9 +314,8 @@ int QueryFileSystemInfo(const char *path, char **fileSystemName, const char ***f
         if (status == STATUS_OK)
             *fileSystemName = name;
     }
-    if (status == STATUS_OK &&
-        !QuietVolumeInformation(root, NULL, 0, NULL, &maxComponent, &flags, name,
-                                name ? FILE_SYSTEM_NAME_OFFERED : 0))
+    if (status == STATUS_OK && !QuietVolumeInformation(root, NULL, 0, NULL, &maxComponent, &flags,
+                                                       name, name ? FILE_SYSTEM_NAME_OFFERED : 0))
         status = STATUS_SYSTEM_ERROR;
     if (status == STATUS_OK && maxComponentLength)
         *maxComponentLength = maxComponent;
@@ -336,7 +332,7 @@ static const char *DriveTypeText(UINT type)
 
 static int NewSerialText(DWORD serial, char **serialText)
 {
-    char digits[16];   /* a sign and ten digits */
+    char digits[16]; /* a sign and ten digits */
     _itoa((int)serial, digits, 10);
     return DupString(serialText, digits);
 }
@@ -381,9 +377,8 @@ int QueryStorageInfo(const char *path, char **volumeName, char **serialText,
         if (status == STATUS_OK)
             *volumeName = name;
     }
-    if (status == STATUS_OK &&
-        !QuietVolumeInformation(root, name, name ? VOLUME_NAME_OFFERED : 0, &serial,
-                                &maxComponent, &flags, NULL, 0))
+    if (status == STATUS_OK && !QuietVolumeInformation(root, name, name ? VOLUME_NAME_OFFERED : 0,
+                                                       &serial, &maxComponent, &flags, NULL, 0))
         status = STATUS_SYSTEM_ERROR;
     if (status == STATUS_OK && serialText)
         status = NewSerialText(serial, serialText);

@@ -18,7 +18,7 @@ enum {
     FILE_TIME_TEXT_SIZE = 100,
     FULL_PATH_TEXT_SIZE = MAX_PATH + 1,
     SHORT_PATH_TEXT_SIZE = 68,
-    ATTRIBUTE_LIST_SIZE = 13,   /* twelve texts at most, and the null end */
+    ATTRIBUTE_LIST_SIZE = 13, /* twelve texts at most, and the null end */
     FILE_SYSTEM_FLAG_LIST_SIZE = 12
 };
 
@@ -26,8 +26,8 @@ enum {
 enum {
     TIME_TEXT_DATE = 1,
     TIME_TEXT_TIME = 2,
-    TIME_TEXT_LOCAL = 4,      /* convert to local time first */
-    TIME_TEXT_ALLOCATE = 8    /* *text receives a new string of capacity bytes */
+    TIME_TEXT_LOCAL = 4,   /* convert to local time first */
+    TIME_TEXT_ALLOCATE = 8 /* *text receives a new string of capacity bytes */
 };
 
 /* Needs time and text.  Writes the date as year.month.day and the time as

@@ -38,10 +38,7 @@ static int ResetErrno(int status)
     return status;
 }
 
-int ReportFileError(const char *, const char *, int, ...)
-{
-    return 0;
-}
+int ReportFileError(const char *, const char *, int, ...) { return 0; }
 
 int ReportRuntimeFailure(const char *routine, const char *path)
 {
@@ -65,10 +62,7 @@ int CrtAccess(const char *path, int mode, int *accessible)
 }
 
 /* A missing file is the caller's own answer, not a reported failure. */
-static int MissingOrReported(void)
-{
-    return errno == ENOENT ? STATUS_CRT_ERROR : STATUS_APP_ERROR;
-}
+static int MissingOrReported(void) { return errno == ENOENT ? STATUS_CRT_ERROR : STATUS_APP_ERROR; }
 
 int CrtStat(const char *path, unsigned short *mode)
 {
@@ -238,8 +232,7 @@ static int CreateTempFile(char *name, int *descriptor)
             return STATUS_APP_ERROR;
         }
         /* Read and write, so that the stream opened on it can be used. */
-        *descriptor = _open(name, _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY,
-                            _S_IREAD | _S_IWRITE);
+        *descriptor = _open(name, _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
         if (*descriptor != -1)
             return STATUS_OK;
         if (errno != EEXIST)
@@ -257,7 +250,7 @@ int CrtOpenTempFile(char *name, FILE **stream, const char *streamMode)
         FILE *opened = _fdopen(descriptor, streamMode);
         if (opened)
             *stream = opened;
-        else {   /* the file was made for the stream alone: nothing is left */
+        else { /* the file was made for the stream alone: nothing is left */
             status = ReportRuntimeFailure("fdopen", name);
             _close(descriptor);
             remove(name);
@@ -284,8 +277,7 @@ int CrtCreateNewFile(const char *path, int truncate, const int *permission, int 
         errno = 0;
         status = 1;
     } else {
-        ReportFileError("E0001", "Cannot open the file \"%s\".\n%s\n", 2, path,
-                        strerror(errno));
+        ReportFileError("E0001", "Cannot open the file \"%s\".\n%s\n", 2, path, strerror(errno));
         status = STATUS_APP_ERROR;
     }
     return ResetErrno(status);

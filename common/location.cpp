@@ -101,8 +101,8 @@ static int QueryStringValue(HKEY key, const char *valueName, int missingIsEmpty,
     return status;
 }
 
-int ReadRegistryString(HKEY root, const char *subkey, const char *valueName,
-                       int missingIsEmpty, char **value)
+int ReadRegistryString(HKEY root, const char *subkey, const char *valueName, int missingIsEmpty,
+                       char **value)
 {
     if (!subkey || !value)
         return InvalidParameterStatus();
@@ -137,7 +137,7 @@ static int AllocFilledText(TextFiller fill, void *context, char **text)
                 status = STATUS_SYSTEM_ERROR;
             else if (answer < size)
                 fits = 1;
-            else  /* never the same size twice, whatever the answer */
+            else /* never the same size twice, whatever the answer */
                 size = answer > size ? answer : size + MAX_PATH;
         }
     }
@@ -177,7 +177,7 @@ struct PathSearch {
     const char *pathList;
     const char *fileName;
     const char *extension;
-    char *filePart;  /* into the buffer of the last call */
+    char *filePart; /* into the buffer of the last call */
 };
 
 static DWORD FillSearchResult(char *buffer, DWORD size, void *context)
@@ -187,8 +187,8 @@ static DWORD FillSearchResult(char *buffer, DWORD size, void *context)
                        &search->filePart);
 }
 
-int SearchSystemPath(const char *pathList, const char *fileName,
-                     const char *extension, char **fullPath, char **filePart)
+int SearchSystemPath(const char *pathList, const char *fileName, const char *extension,
+                     char **fullPath, char **filePart)
 {
     if (!fileName)
         return InvalidParameterStatus();
@@ -242,14 +242,10 @@ static int AttributesMatch(DWORD attributes, const DWORD *mask, int mode)
     if (!mask)
         return 1;
     switch (mode) {
-    case MATCH_EXACT:
-        return attributes == *mask;
-    case MATCH_ANY:
-        return (attributes & *mask) != 0;
-    case MATCH_NONE:
-        return (attributes & *mask) == 0;
-    default:
-        return 0;
+    case MATCH_EXACT: return attributes == *mask;
+    case MATCH_ANY: return (attributes & *mask) != 0;
+    case MATCH_NONE: return (attributes & *mask) == 0;
+    default: return 0;
     }
 }
 
@@ -294,9 +290,9 @@ static int DescribeMatch(const WIN32_FIND_DATAA *entry, char **fullPath, char **
     return status;
 }
 
-int FindFileInCurrentDirectory(const char *directory, const char *pattern,
-                               const DWORD *mask, int mode, char **fullPath,
-                               char **fileName, DWORD *attributes, int *found)
+int FindFileInCurrentDirectory(const char *directory, const char *pattern, const DWORD *mask,
+                               int mode, char **fullPath, char **fileName, DWORD *attributes,
+                               int *found)
 {
     if (!directory || !pattern)
         return InvalidParameterStatus();
@@ -334,7 +330,7 @@ struct DirectoryIdentity {
  * more than half full, so a free slot always ends a probe. */
 struct VisitedSet {
     DirectoryIdentity *slots;
-    size_t capacity;  /* 0 or a power of two */
+    size_t capacity; /* 0 or a power of two */
     size_t count;
 };
 
@@ -444,10 +440,8 @@ static int IsOnRemoteVolume(const char *path)
     case DRIVE_FIXED:
     case DRIVE_REMOVABLE:
     case DRIVE_CDROM:
-    case DRIVE_RAMDISK:
-        return 0;
-    default:
-        return 1;
+    case DRIVE_RAMDISK: return 0;
+    default: return 1;
     }
 }
 
@@ -603,8 +597,7 @@ static int SearchSubdirectories(TreeSearch *search, const char *directory)
  * in listing order.  directory is the current directory. */
 static int SearchDirectory(TreeSearch *search, const char *directory)
 {
-    int status = FindFileInCurrentDirectory(directory, search->pattern, search->mask,
-                                            search->mode,
+    int status = FindFileInCurrentDirectory(directory, search->pattern, search->mask, search->mode,
                                             search->wantFullPath ? &search->fullPath : NULL,
                                             search->wantFileName ? &search->fileName : NULL,
                                             &search->attributes, &search->found);
@@ -613,8 +606,8 @@ static int SearchDirectory(TreeSearch *search, const char *directory)
     return status;
 }
 
-static void HandOverMatch(TreeSearch *search, char **fullPath, char **fileName,
-                          DWORD *attributes, int *found)
+static void HandOverMatch(TreeSearch *search, char **fullPath, char **fileName, DWORD *attributes,
+                          int *found)
 {
     if (fullPath) {
         *fullPath = search->fullPath;
@@ -630,10 +623,9 @@ static void HandOverMatch(TreeSearch *search, char **fullPath, char **fileName,
         *found = 1;
 }
 
-int FindFileRecursive(const char *startDirectory, const char *pattern,
-                      const DWORD *mask, int mode, int recursive, int maxDepth,
-                      char **fullPath, char **fileName, DWORD *attributes,
-                      int *found)
+int FindFileRecursive(const char *startDirectory, const char *pattern, const DWORD *mask, int mode,
+                      int recursive, int maxDepth, char **fullPath, char **fileName,
+                      DWORD *attributes, int *found)
 {
     if (!startDirectory || !pattern)
         return InvalidParameterStatus();
@@ -645,8 +637,9 @@ int FindFileRecursive(const char *startDirectory, const char *pattern,
         *found = 0;
     if (!fullPath && !fileName && !attributes && !found)
         return STATUS_OK;
-    TreeSearch search = {pattern, mask, mode, recursive, maxDepth, fullPath != NULL,
-                         fileName != NULL, NULL, NULL, 0, 0, 0, {NULL, 0, 0}, {NULL, 0, 0}};
+    TreeSearch search = {pattern,          mask,        mode, recursive, maxDepth, fullPath != NULL,
+                         fileName != NULL, NULL,        NULL, 0,         0,        0,
+                         {NULL, 0, 0},     {NULL, 0, 0}};
     char *start = NULL;
     int status = ChangeDirectory(startDirectory, &start);
     if (status == STATUS_OK)

@@ -26,23 +26,22 @@ int CanOpenPath(const char *path, int *opened);
  * with the stored code; another type is an application failure.
  * missingIsEmpty 1: a missing key or value, or another type, gives
  * STATUS_OK and a null value. */
-int ReadRegistryString(HKEY root, const char *subkey, const char *valueName,
-                       int missingIsEmpty, char **value);
+int ReadRegistryString(HKEY root, const char *subkey, const char *valueName, int missingIsEmpty,
+                       char **value);
 /* The first entry matching pattern and the attribute filter (null mask:
  * any entry), the start directory before its subdirectories, each
  * subdirectory's tree before the next.  maxDepth 0: no limit.  A directory
  * reached again through a link or junction is not searched twice.  Once
  * the start directory is entered it stays the current directory when the
  * search returns; on a failure no string is handed out. */
-int FindFileRecursive(const char *startDirectory, const char *pattern,
-                      const DWORD *mask, int mode, int recursive, int maxDepth,
-                      char **fullPath, char **fileName, DWORD *attributes,
-                      int *found);
+int FindFileRecursive(const char *startDirectory, const char *pattern, const DWORD *mask, int mode,
+                      int recursive, int maxDepth, char **fullPath, char **fileName,
+                      DWORD *attributes, int *found);
 /* One level of that search, in the current directory, which directory
  * names (required). */
-int FindFileInCurrentDirectory(const char *directory, const char *pattern,
-                               const DWORD *mask, int mode, char **fullPath,
-                               char **fileName, DWORD *attributes, int *found);
+int FindFileInCurrentDirectory(const char *directory, const char *pattern, const DWORD *mask,
+                               int mode, char **fullPath, char **fileName, DWORD *attributes,
+                               int *found);
 /* Makes path the current directory; *newCurrent (may be null) receives a
  * new copy of the resulting current directory, which the caller frees. */
 int ChangeDirectory(const char *path, char **newCurrent);
@@ -53,5 +52,5 @@ int GetCurrentDirectoryCopy(char **out);
  * pathList (null: the system's order).  *fullPath and *filePart (either may
  * be null) receive new strings the caller frees; a result longer than
  * MAX_PATH is handed out whole.  Not found: STATUS_SYSTEM_ERROR. */
-int SearchSystemPath(const char *pathList, const char *fileName,
-                     const char *extension, char **fullPath, char **filePart);
+int SearchSystemPath(const char *pathList, const char *fileName, const char *extension,
+                     char **fullPath, char **filePart);

@@ -17,17 +17,12 @@ static int NineXClass(DWORD major, DWORD minor)
 static void TakeVersionRecord(const OSVERSIONINFOEXA *info)
 {
     switch (info->dwPlatformId) {
-    case VER_PLATFORM_WIN32_NT:
-        g_osVersion.osClass = OS_CLASS_NT;
-        break;
+    case VER_PLATFORM_WIN32_NT: g_osVersion.osClass = OS_CLASS_NT; break;
     case VER_PLATFORM_WIN32_WINDOWS:
         g_osVersion.osClass = NineXClass(info->dwMajorVersion, info->dwMinorVersion);
         break;
-    case VER_PLATFORM_WIN32s:
-        g_osVersion.osClass = OS_CLASS_WIN32S;
-        break;
-    default:
-        break;
+    case VER_PLATFORM_WIN32s: g_osVersion.osClass = OS_CLASS_WIN32S; break;
+    default: break;
     }
     g_osVersion.majorVersion = info->dwMajorVersion;
     g_osVersion.minorVersion = info->dwMinorVersion;
@@ -47,7 +42,7 @@ void DecodeLegacyVersion(DWORD packed, OsVersion *version)
         decoded.osClass = OS_CLASS_NT;
     } else if (decoded.majorVersion < 4) {
         decoded.osClass = OS_CLASS_WIN32S;
-        decoded.buildNumber &= 0x7FFF;   /* bit 31 is the family flag */
+        decoded.buildNumber &= 0x7FFF; /* bit 31 is the family flag */
     } else {
         decoded.osClass = NineXClass(decoded.majorVersion, decoded.minorVersion);
     }

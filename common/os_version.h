@@ -6,15 +6,10 @@
 #include <windows.h>
 #include <stdint.h>
 
-enum {
-    OS_CLASS_NT = 1,
-    OS_CLASS_WIN95 = 3,
-    OS_CLASS_WIN98 = 4,
-    OS_CLASS_WIN32S = 5
-};
+enum { OS_CLASS_NT = 1, OS_CLASS_WIN95 = 3, OS_CLASS_WIN98 = 4, OS_CLASS_WIN32S = 5 };
 
 struct OsVersion {
-    int32_t osClass;          /* 0 until detected */
+    int32_t osClass; /* 0 until detected */
     uint32_t majorVersion;
     uint32_t minorVersion;
     uint32_t buildNumber;

@@ -148,7 +148,7 @@ static void SplitParts(PathParts *parts)
 }
 
 struct PathOutput {
-    char *target;       /* a caller's MAX_PATH entry, or null */
+    char *target; /* a caller's MAX_PATH entry, or null */
     const char *text;
 };
 
@@ -167,11 +167,11 @@ static int DeliverParts(const PathOutput *outputs, size_t count)
     return STATUS_OK;
 }
 
-int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
-                  char *drive, char *dirPart, char *extension, DWORD *attributes)
+int SplitFullPath(const char *path, char *fullPath, char *directory, char *name, char *drive,
+                  char *dirPart, char *extension, DWORD *attributes)
 {
-    if (!path || (!fullPath && !directory && !name && !drive && !dirPart && !extension &&
-                  !attributes))
+    if (!path ||
+        (!fullPath && !directory && !name && !drive && !dirPart && !extension && !attributes))
         return InvalidParameterStatus();
 
     PathParts parts;
@@ -179,9 +179,8 @@ int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
     if (status == STATUS_OK) {
         SplitParts(&parts);
         const PathOutput outputs[] = {
-            { fullPath, parts.fullPath }, { directory, parts.directory },
-            { name, parts.name },         { drive, parts.drive },
-            { dirPart, parts.dirPart },   { extension, parts.extension },
+            {fullPath, parts.fullPath}, {directory, parts.directory}, {name, parts.name},
+            {drive, parts.drive},       {dirPart, parts.dirPart},     {extension, parts.extension},
         };
         status = DeliverParts(outputs, ARRAY_SIZE(outputs));
     }
@@ -190,8 +189,8 @@ int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
     return status;
 }
 
-int GetOwnPathParts(char *fullPath, char *directory, char *name, char *drive,
-                    char *dirPart, char *extension)
+int GetOwnPathParts(char *fullPath, char *directory, char *name, char *drive, char *dirPart,
+                    char *extension)
 {
     char **vector = NULL;
     int count = 0;
@@ -200,8 +199,8 @@ int GetOwnPathParts(char *fullPath, char *directory, char *name, char *drive,
     if (status == STATUS_OK && count == 0)
         status = InvalidParameterStatus();
     if (status == STATUS_OK)
-        status = SplitFullPath(vector[0], fullPath, directory, name, drive, dirPart,
-                               extension, NULL);
+        status = SplitFullPath(vector[0], fullPath, directory, name, drive, dirPart, extension,
+                               NULL);
     FreeArgumentVector(&vector, &count);
     return status;
 }

@@ -32,15 +32,15 @@ int JoinPathAlloc(const char *directory, const char *name, char **path);
  * directory of MAX_PATH - 1 bytes, once its backslash is added) fails the
  * call with STATUS_SYSTEM_ERROR, ERROR_FILENAME_EXCED_RANGE, and no output
  * is written. */
-int SplitFullPath(const char *path, char *fullPath, char *directory, char *name,
-                  char *drive, char *dirPart, char *extension, DWORD *attributes);
+int SplitFullPath(const char *path, char *fullPath, char *directory, char *name, char *drive,
+                  char *dirPart, char *extension, DWORD *attributes);
 
 /* SplitFullPath for element 0 of the process's own command line, with the
  * same outputs in the same order; any may be null.  An empty command line
  * fails with STATUS_SYSTEM_ERROR, last error 87; STATUS_MESSAGE_SHOWN when
  * the splitter refused the system in a box. */
-int GetOwnPathParts(char *fullPath, char *directory, char *name, char *drive,
-                    char *dirPart, char *extension);
+int GetOwnPathParts(char *fullPath, char *directory, char *name, char *drive, char *dirPart,
+                    char *extension);
 
 /* Refuses a path that does not fit a path entry: sets the last error to
  * ERROR_FILENAME_EXCED_RANGE and returns STATUS_SYSTEM_ERROR. */

@@ -22,7 +22,7 @@ struct WindowTable {
     HWND *windows;
     size_t count;
     size_t capacity;
-    int status;   /* first failure while collecting */
+    int status; /* first failure while collecting */
 };
 static WindowTable g_windowTable;
 
@@ -63,8 +63,8 @@ static int StartProcess(char *line, int wait, PROCESS_INFORMATION *process)
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW | (wait ? STARTF_FORCEONFEEDBACK : 0);
     startup.wShowWindow = SW_SHOWNORMAL;
-    if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, CREATE_NEW_CONSOLE, NULL, NULL,
-                        &startup, process))
+    if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, CREATE_NEW_CONSOLE, NULL, NULL, &startup,
+                        process))
         return STATUS_SYSTEM_ERROR;
     return STATUS_OK;
 }
@@ -83,8 +83,7 @@ int LaunchProgram(const char *commandLine, int useShell, int wait, DWORD *exitCo
     if (status == STATUS_OK)
         status = StartProcess(line, wait, &process);
     if (status == STATUS_OK && wait)
-        status = WaitForProcess(process.hProcess, owner, WAIT_MODE_CLOSE_ENDS_PROCESS, 1,
-                                exitCode);
+        status = WaitForProcess(process.hProcess, owner, WAIT_MODE_CLOSE_ENDS_PROCESS, 1, exitCode);
     if (process.hProcess) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -183,8 +182,7 @@ static int WaitPumpingMessages(HANDLE process, HWND owner, int mode)
 
 static int WaitWithoutMessages(HANDLE process)
 {
-    return WaitForSingleObject(process, INFINITE) == WAIT_FAILED ? STATUS_SYSTEM_ERROR
-                                                                 : STATUS_OK;
+    return WaitForSingleObject(process, INFINITE) == WAIT_FAILED ? STATUS_SYSTEM_ERROR : STATUS_OK;
 }
 
 static int FetchExitCode(HANDLE process, DWORD *exitCode)

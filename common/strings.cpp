@@ -21,10 +21,7 @@
  * it faults at once instead of changing it for everyone. */
 static const char EMPTY_TEXT[] = "";
 
-static int IsBlank(unsigned char byte)
-{
-    return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
-}
+static int IsBlank(unsigned char byte) { return byte == ' ' || (byte >= 0x09 && byte <= 0x0D); }
 
 static const char *SkipBlanks(const char *text)
 {
@@ -60,20 +57,11 @@ static char *Trim(char *text, int sides)
     return text;
 }
 
-char *TrimLeadingBlanks(char *text)
-{
-    return Trim(text, TRIM_LEADING);
-}
+char *TrimLeadingBlanks(char *text) { return Trim(text, TRIM_LEADING); }
 
-char *TrimTrailingBlanks(char *text)
-{
-    return Trim(text, TRIM_TRAILING);
-}
+char *TrimTrailingBlanks(char *text) { return Trim(text, TRIM_TRAILING); }
 
-char *TrimBlanks(char *text)
-{
-    return Trim(text, TRIM_LEADING | TRIM_TRAILING);
-}
+char *TrimBlanks(char *text) { return Trim(text, TRIM_LEADING | TRIM_TRAILING); }
 
 /* ---- Tests ---- */
 
@@ -84,10 +72,7 @@ int HasNoOuterBlanks(const char *text)
     return !IsBlank((unsigned char)text[0]) && !IsBlank((unsigned char)text[strlen(text) - 1]);
 }
 
-int IsBlankString(const char *text)
-{
-    return !text || !*SkipBlanks(text);
-}
+int IsBlankString(const char *text) { return !text || !*SkipBlanks(text); }
 
 static int HasBlankBetween(const char *start, const char *end)
 {
@@ -97,10 +82,7 @@ static int HasBlankBetween(const char *start, const char *end)
     return 0;
 }
 
-int ContainsBlank(const char *text)
-{
-    return text && HasBlankBetween(text, text + strlen(text));
-}
+int ContainsBlank(const char *text) { return text && HasBlankBetween(text, text + strlen(text)); }
 
 int ContainsInnerBlank(const char *text)
 {
@@ -124,20 +106,19 @@ static const unsigned char *Bytes(const char *text)
     return reinterpret_cast<const unsigned char *>(text);
 }
 
-size_t MbsSpn(const char *text, const char *set)
-{ return _mbsspn(Bytes(text), Bytes(set)); }
-size_t MbsCspn(const char *text, const char *set)
-{ return _mbscspn(Bytes(text), Bytes(set)); }
-int MbsCmp(const char *first, const char *second)
-{ return _mbscmp(Bytes(first), Bytes(second)); }
-int MbsICmp(const char *first, const char *second)
-{ return _mbsicmp(Bytes(first), Bytes(second)); }
+size_t MbsSpn(const char *text, const char *set) { return _mbsspn(Bytes(text), Bytes(set)); }
+size_t MbsCspn(const char *text, const char *set) { return _mbscspn(Bytes(text), Bytes(set)); }
+int MbsCmp(const char *first, const char *second) { return _mbscmp(Bytes(first), Bytes(second)); }
+int MbsICmp(const char *first, const char *second) { return _mbsicmp(Bytes(first), Bytes(second)); }
 int MbsNbCmp(const char *first, const char *second, size_t count)
-{ return _mbsnbcmp(Bytes(first), Bytes(second), count); }
+{
+    return _mbsnbcmp(Bytes(first), Bytes(second), count);
+}
 int MbsNbICmp(const char *first, const char *second, size_t count)
-{ return _mbsnbicmp(Bytes(first), Bytes(second), count); }
-int MbsColl(const char *first, const char *second)
-{ return _mbscoll(Bytes(first), Bytes(second)); }
+{
+    return _mbsnbicmp(Bytes(first), Bytes(second), count);
+}
+int MbsColl(const char *first, const char *second) { return _mbscoll(Bytes(first), Bytes(second)); }
 char *MbsNbCpy(char *target, const char *source, size_t count)
 {
     unsigned char *bytes = reinterpret_cast<unsigned char *>(target);
@@ -156,20 +137,29 @@ char *FindFirstOf(const char *text, const char *set)
 typedef int (*TextComparer)(const char *first, const char *second, uint32_t byteCount);
 
 static int CompareCase(const char *first, const char *second, uint32_t)
-{ return MbsCmp(first, second); }
+{
+    return MbsCmp(first, second);
+}
 static int CompareNoCase(const char *first, const char *second, uint32_t)
-{ return MbsICmp(first, second); }
+{
+    return MbsICmp(first, second);
+}
 static int CompareNBytes(const char *first, const char *second, uint32_t byteCount)
-{ return MbsNbCmp(first, second, byteCount); }
+{
+    return MbsNbCmp(first, second, byteCount);
+}
 static int CompareNBytesNoCase(const char *first, const char *second, uint32_t byteCount)
-{ return MbsNbICmp(first, second, byteCount); }
+{
+    return MbsNbICmp(first, second, byteCount);
+}
 static int CompareCollate(const char *first, const char *second, uint32_t)
-{ return MbsColl(first, second); }
+{
+    return MbsColl(first, second);
+}
 
 /* Indexed by the COMPARE_* mode. */
-static const TextComparer COMPARERS[] = {
-    CompareCase, CompareNoCase, CompareNBytes, CompareNBytesNoCase, CompareCollate
-};
+static const TextComparer COMPARERS[] = {CompareCase, CompareNoCase, CompareNBytes,
+                                         CompareNBytesNoCase, CompareCollate};
 
 /* Outcome when one or both texts are missing: missing sorts first. */
 static int OrderByPresence(bool firstPresent, bool secondPresent)
@@ -223,8 +213,8 @@ static int CompareCutTexts(char *first, char *second, uint32_t byteCount, int *o
 
 /* Copies on the stack, for texts shorter than Size bytes. */
 template <size_t Size>
-static int CompareStackCopies(const char *first, const char *second, uint32_t byteCount,
-                              int *order, int mode)
+static int CompareStackCopies(const char *first, const char *second, uint32_t byteCount, int *order,
+                              int mode)
 {
     char firstCopy[Size];
     char secondCopy[Size];
@@ -233,8 +223,8 @@ static int CompareStackCopies(const char *first, const char *second, uint32_t by
     return CompareCutTexts(firstCopy, secondCopy, byteCount, order, mode);
 }
 
-static int CompareHeapCopies(const char *first, const char *second, uint32_t byteCount,
-                             int *order, int mode)
+static int CompareHeapCopies(const char *first, const char *second, uint32_t byteCount, int *order,
+                             int mode)
 {
     char *firstCopy = NULL;
     char *secondCopy = NULL;
@@ -252,8 +242,8 @@ static int CompareHeapCopies(const char *first, const char *second, uint32_t byt
  * for the short texts that make up nearly every call. */
 enum { SMALL_COPY = 100, MEDIUM_COPY = 1000, LARGE_COPY = 5000 };
 
-static int CompareCopies(const char *first, const char *second, uint32_t byteCount,
-                         int *order, int mode)
+static int CompareCopies(const char *first, const char *second, uint32_t byteCount, int *order,
+                         int mode)
 {
     size_t firstLength = strlen(first);
     size_t secondLength = strlen(second);
@@ -267,8 +257,8 @@ static int CompareCopies(const char *first, const char *second, uint32_t byteCou
     return CompareHeapCopies(first, second, byteCount, order, mode);
 }
 
-int CompareTrimmed(const char *first, const char *second, uint32_t byteCount,
-                   int copyFlag, int *order, int mode)
+int CompareTrimmed(const char *first, const char *second, uint32_t byteCount, int copyFlag,
+                   int *order, int mode)
 {
     if (!order || mode < COMPARE_CASE || mode > COMPARE_COLLATE)
         return InvalidParameterStatus();
@@ -285,8 +275,8 @@ int CompareTrimmed(const char *first, const char *second, uint32_t byteCount,
     if (copyFlag == 1)
         return CompareCopies(first, second, byteCount, order, mode);
     /* In place: the caller promised writable texts (see the header). */
-    return CompareCutTexts(const_cast<char *>(first), const_cast<char *>(second),
-                           byteCount, order, mode);
+    return CompareCutTexts(const_cast<char *>(first), const_cast<char *>(second), byteCount, order,
+                           mode);
 }
 
 int CompareStrings(const char *first, const char *second, int copyFlag, int *order)
@@ -299,14 +289,14 @@ int CompareStringsNoCase(const char *first, const char *second, int copyFlag, in
     return CompareTrimmed(first, second, 0, copyFlag, order, COMPARE_NOCASE);
 }
 
-int CompareStringsN(const char *first, const char *second, uint32_t byteCount,
-                    int copyFlag, int *order)
+int CompareStringsN(const char *first, const char *second, uint32_t byteCount, int copyFlag,
+                    int *order)
 {
     return CompareTrimmed(first, second, byteCount, copyFlag, order, COMPARE_N_BYTES);
 }
 
-int CompareStringsNNoCase(const char *first, const char *second, uint32_t byteCount,
-                          int copyFlag, int *order)
+int CompareStringsNNoCase(const char *first, const char *second, uint32_t byteCount, int copyFlag,
+                          int *order)
 {
     return CompareTrimmed(first, second, byteCount, copyFlag, order, COMPARE_N_BYTES_NOCASE);
 }
@@ -412,8 +402,7 @@ int AppendStrings(char **target, int count, ...)
 }
 
 /* Item text: prefix followed by list up to its first separator. */
-static int BuildListItem(const char *prefix, const char *list, const char *separators,
-                         char **item)
+static int BuildListItem(const char *prefix, const char *list, const char *separators, char **item)
 {
     char *copy = NULL;
     int status = DupString(&copy, list);
@@ -435,8 +424,8 @@ static const char *RestAfterSeparator(const char *list, const char *separators)
     return separator ? CharNextA(separator) : NULL;
 }
 
-int TakeListItem(const char *prefix, const char *list, const char *separators,
-                 char **item, const char **rest)
+int TakeListItem(const char *prefix, const char *list, const char *separators, char **item,
+                 const char **rest)
 {
     if (item)
         *item = NULL;

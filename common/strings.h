@@ -45,15 +45,15 @@ uint32_t TrimmedLength(const char *text);
  * any other value a NUL is written into both for the duration of the call,
  * and their bytes are restored before it returns.  A mode the runtime
  * refuses gives STATUS_CRT_ERROR. */
-int CompareTrimmed(const char *first, const char *second, uint32_t byteCount,
-                   int copyFlag, int *order, int mode);
+int CompareTrimmed(const char *first, const char *second, uint32_t byteCount, int copyFlag,
+                   int *order, int mode);
 /* CompareTrimmed with the mode of the name. */
 int CompareStrings(const char *first, const char *second, int copyFlag, int *order);
 int CompareStringsNoCase(const char *first, const char *second, int copyFlag, int *order);
-int CompareStringsN(const char *first, const char *second, uint32_t byteCount,
-                    int copyFlag, int *order);
-int CompareStringsNNoCase(const char *first, const char *second, uint32_t byteCount,
-                          int copyFlag, int *order);
+int CompareStringsN(const char *first, const char *second, uint32_t byteCount, int copyFlag,
+                    int *order);
+int CompareStringsNNoCase(const char *first, const char *second, uint32_t byteCount, int copyFlag,
+                          int *order);
 int CompareStringsCollate(const char *first, const char *second, int copyFlag, int *order);
 
 /* First character of text that is in set (a trail byte never matches);
@@ -90,5 +90,5 @@ int AppendStrings(char **target, int count, ...);
  * item of list.  Rest: a pointer into list after the first separator, or
  * null when none.  Either output may be null; both are null first.  Null
  * separators make the whole list one item with a null rest. */
-int TakeListItem(const char *prefix, const char *list, const char *separators,
-                 char **item, const char **rest);
+int TakeListItem(const char *prefix, const char *list, const char *separators, char **item,
+                 const char **rest);

@@ -22,7 +22,7 @@ static void ReadVariable(TempVariable *variable)
     int isDirectory = 0;
     if (length == 0)
         variable->state = NOT_DEFINED;
-    else if (length >= MAX_PATH)   /* the buffer was not filled */
+    else if (length >= MAX_PATH) /* the buffer was not filled */
         variable->state = TOO_LONG;
     else if (IsExistingDirectory(variable->value, &isDirectory) == STATUS_OK && isDirectory)
         variable->state = USABLE;
@@ -32,7 +32,7 @@ static void ReadVariable(TempVariable *variable)
 
 static int TakeVariable(const TempVariable *variable, char *directory)
 {
-    lstrcpynA(directory, variable->value, MAX_PATH);   /* measured by ReadVariable */
+    lstrcpynA(directory, variable->value, MAX_PATH); /* measured by ReadVariable */
     return STATUS_OK;
 }
 
@@ -58,7 +58,7 @@ int GetOsTempDirectory(char *directory)
 {
     if (!directory)
         return InvalidParameterStatus();
-    TempVariable variables[2] = { { "TMP", "", NOT_DEFINED }, { "TEMP", "", NOT_DEFINED } };
+    TempVariable variables[2] = {{"TMP", "", NOT_DEFINED}, {"TEMP", "", NOT_DEFINED}};
     for (TempVariable &variable : variables) {
         ReadVariable(&variable);
         if (variable.state == USABLE)

@@ -11,9 +11,9 @@
 
 /* One part's digits, without leading zeros, pointing into the text. */
 struct VersionPart {
-    const char *digits;     /* first significant digit, or the part's end */
-    size_t length;          /* significant digits */
-    int hasDigits;          /* any digit at all, zeros included */
+    const char *digits; /* first significant digit, or the part's end */
+    size_t length;      /* significant digits */
+    int hasDigits;      /* any digit at all, zeros included */
 };
 
 /* Reads the part at *text and advances past it and its full stop.  Letters

@@ -46,8 +46,7 @@ typedef int (*CandidateProbe)(char **candidate, void *context, int *accepted);
 /* Offers prefix followed by each item of the comma-separated list, in
  * order, to probe until it accepts one; prefix alone when list is null.  An
  * empty item, as after a trailing comma, offers prefix itself. */
-static int WalkCandidates(const char *prefix, const char *list, CandidateProbe probe,
-                          void *context)
+static int WalkCandidates(const char *prefix, const char *list, CandidateProbe probe, void *context)
 {
     int status = STATUS_OK;
     int accepted = 0;
@@ -89,9 +88,9 @@ static int FindListedDirectory(const Switches *switches, char **directory)
 
 struct RegistrySearch {
     const Switches *switches;
-    HKEY root;                  /* the -drk root, or the remote one */
-    char *keysNotFound;         /* each key without a string value, then a blank */
-    char *pathsNotAccessible;   /* each value that named nothing usable, then a blank */
+    HKEY root;                /* the -drk root, or the remote one */
+    char *keysNotFound;       /* each key without a string value, then a blank */
+    char *pathsNotAccessible; /* each value that named nothing usable, then a blank */
     char *directory;
 };
 
@@ -138,8 +137,7 @@ static int ReportRegistryMiss(const char *modulePath, const RegistrySearch *sear
 
 /* -drk and -drs, tried with each -drsv extension, on this machine or the
  * one -rrs names. */
-static int FindRegistryDirectory(const char *modulePath, const Switches *switches,
-                                 char **directory)
+static int FindRegistryDirectory(const char *modulePath, const Switches *switches, char **directory)
 {
     RegistrySearch search = {switches, switches->root, NULL, NULL, NULL};
     HKEY remote = NULL;
@@ -164,8 +162,7 @@ static int FindRegistryDirectory(const char *modulePath, const Switches *switche
 }
 
 /* -de: the value of the environment variable it names. */
-static int FindEnvironmentDirectory(const char *modulePath, const char *variable,
-                                    char **directory)
+static int FindEnvironmentDirectory(const char *modulePath, const char *variable, char **directory)
 {
     const char *value = getenv(variable);
     if (!value)
@@ -254,7 +251,7 @@ static void WriteQuoted(const char *value, char *out)
     *out++ = '"';
     for (const char *in = value; *in; in++) {
         if (IsDBCSLeadByte((BYTE)*in) && in[1]) {
-            *out++ = *in++;   /* a trail byte may look like a backslash */
+            *out++ = *in++; /* a trail byte may look like a backslash */
             backslashes = 0;
         } else if (*in == '\\') {
             backslashes++;
@@ -287,8 +284,7 @@ static int AppendQuotedArgument(char **commandLine, const char *value)
  * nobody gave.  No Windows file name holds one. */
 static int CheckPathHasNoQuote(const char *modulePath, const char *path)
 {
-    return FindFirstOf(path, "\"") ? AppFailure(PATH_WITH_QUOTE, 2, modulePath, path)
-                                   : STATUS_OK;
+    return FindFirstOf(path, "\"") ? AppFailure(PATH_WITH_QUOTE, 2, modulePath, path) : STATUS_OK;
 }
 
 /* Refused here in words of its own rather than by the system as an invalid

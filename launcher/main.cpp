@@ -35,14 +35,14 @@ int GetModulePath(char path[MAX_PATH])
 
 /* Everything one run holds; EndRun releases it. */
 struct LauncherRun {
-    char modulePath[MAX_PATH];   /* first argument of every message */
+    char modulePath[MAX_PATH]; /* first argument of every message */
     char **arguments;
     int argumentCount;
-    int firstInexact;            /* see CommandLine */
+    int firstInexact; /* see CommandLine */
     char *savedDirectory;
-    char *helpText;              /* the whole help message, when asked for */
+    char *helpText; /* the whole help message, when asked for */
     Switches switches;
-    DWORD exitCode;              /* the started program's, with -w */
+    DWORD exitCode; /* the started program's, with -w */
 };
 
 static int StartRun(LauncherRun *run)
@@ -53,8 +53,7 @@ static int StartRun(LauncherRun *run)
     if (status == STATUS_OK)
         status = GetCurrentDirectoryCopy(&run->savedDirectory);
     if (status == STATUS_OK)
-        status = SplitProcessCommandLine(&run->arguments, &run->argumentCount,
-                                         &run->firstInexact);
+        status = SplitProcessCommandLine(&run->arguments, &run->argumentCount, &run->firstInexact);
     return status;
 }
 
@@ -108,7 +107,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (status == STATUS_OK)
         status = CheckSwitchRules(run.modulePath, &run.switches);
     if (status == STATUS_OK)
-        status = LocateAndLaunch(run.modulePath, run.savedDirectory, &run.switches,
-                                 &run.exitCode);
+        status = LocateAndLaunch(run.modulePath, run.savedDirectory, &run.switches, &run.exitCode);
     EndRun(&run, status);
 }

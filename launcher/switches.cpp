@@ -11,25 +11,26 @@
 
 #include <stdlib.h>
 
-enum { KIND_VALUE, KIND_FLAG, KIND_ONCE };   /* KIND_ONCE: a flag that may not repeat */
+enum { KIND_VALUE, KIND_FLAG, KIND_ONCE }; /* KIND_ONCE: a flag that may not repeat */
 
 struct SwitchDefinition {
-    const char *name;   /* without its prefix character */
+    const char *name; /* without its prefix character */
     int kind;
 };
 
 static const SwitchDefinition SWITCH_TABLE[SWITCH_COUNT] = {
-    {"d", KIND_VALUE},    {"dexe", KIND_ONCE},  {"de", KIND_VALUE},  {"drk", KIND_VALUE},
-    {"drss", KIND_VALUE}, {"drs", KIND_VALUE},  {"drv", KIND_VALUE}, {"drsv", KIND_VALUE},
-    {"dv", KIND_VALUE},   {"rrs", KIND_VALUE},  {"ea", KIND_VALUE},  {"er", KIND_VALUE},
-    {"s", KIND_FLAG},     {"r", KIND_FLAG},     {"q", KIND_FLAG},    {"w", KIND_FLAG},
+    {"d", KIND_VALUE},    {"dexe", KIND_ONCE}, {"de", KIND_VALUE},  {"drk", KIND_VALUE},
+    {"drss", KIND_VALUE}, {"drs", KIND_VALUE}, {"drv", KIND_VALUE}, {"drsv", KIND_VALUE},
+    {"dv", KIND_VALUE},   {"rrs", KIND_VALUE}, {"ea", KIND_VALUE},  {"er", KIND_VALUE},
+    {"s", KIND_FLAG},     {"r", KIND_FLAG},    {"q", KIND_FLAG},    {"w", KIND_FLAG},
     {"n", KIND_FLAG},     {"h", KIND_FLAG},
 };
 
 static const char UNKNOWN_PARAMETER[] = "%s: Unknown the command line parameter \"%s\".";
 static const char UNKNOWN_SWITCH[] = "%s: Unknown the command line switch \"%s\".";
 static const char MISSING_VALUE[] = "%s: The command line switch \"%s\" requires a parameter.";
-static const char UNKNOWN_VALUE[] = "%s: The value %s of the command line switch \"%s\" is unknown.";
+static const char UNKNOWN_VALUE[] =
+    "%s: The value %s of the command line switch \"%s\" is unknown.";
 static const char TOO_MANY_ARGUMENTS[] =
     "%s: The number of the command line arguments that are passed to executable file is "
     "too big. The maximal number is %s.";
@@ -94,8 +95,7 @@ static int SelectRegistryRoot(const char *modulePath, Switches *switches)
     if (number <= 4)
         switches->root = ROOTS[number - 1];
     else
-        switches->root = g_osVersion.osClass == OS_CLASS_NT ? HKEY_PERFORMANCE_DATA
-                                                            : HKEY_DYN_DATA;
+        switches->root = g_osVersion.osClass == OS_CLASS_NT ? HKEY_PERFORMANCE_DATA : HKEY_DYN_DATA;
     return STATUS_OK;
 }
 

@@ -107,7 +107,7 @@ static int FillVersionSlots(VersionStrings *record)
     char table[64];
     int status = StringTablePath(record->slot[VERSION_BLOCK], table, sizeof(table));
     for (int i = VERSION_BLOCK + 1; status == STATUS_OK && i < VERSION_SLOT_COUNT; i++) {
-        char query[96];   /* the table path and the longest name fit easily */
+        char query[96]; /* the table path and the longest name fit easily */
         snprintf(query, sizeof(query), "%s%s", table, VERSION_STRING_NAMES[i]);
         char *text = NULL;
         UINT length = 0;
@@ -149,7 +149,7 @@ int GetVersionStrings(const char *fileName, VersionStrings **record)
     if (status == STATUS_OK) {
         size = GetFileVersionInfoSizeA(file, &handle);
         if (size == 0)
-            SetLastError(0);   /* no version information is no error */
+            SetLastError(0); /* no version information is no error */
     }
     if (status == STATUS_OK && size > 0)
         status = ReadVersionBlock(file, size, record);

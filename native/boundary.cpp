@@ -14,10 +14,7 @@
 
 /* A null String handle is taken as an empty String: the conversions then
  * fail the same way instead of reading through null. */
-static int StringLength(HString string)
-{
-    return string ? javaStringLength(string) : 0;
-}
+static int StringLength(HString string) { return string ? javaStringLength(string) : 0; }
 
 static const WCHAR *StringUnits(HString string)
 {
@@ -25,10 +22,7 @@ static const WCHAR *StringUnits(HString string)
     return string ? javaStringStart(string) : none;
 }
 
-static int ConversionFailed(void)
-{
-    return AppFailure("Conversion failed", 0);
-}
+static int ConversionFailed(void) { return AppFailure("Conversion failed", 0); }
 
 HString AnsiToJavaString(const char *text)
 {
@@ -51,8 +45,8 @@ int JavaStringToAnsi(HString string, char **text)
     if (status != STATUS_OK)
         return status;
     /* Room for a double-byte character per unit; the zero fill terminates. */
-    if (WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length, *text, 2 * length + 2,
-                            NULL, NULL) == 0)
+    if (WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length, *text, 2 * length + 2, NULL,
+                            NULL) == 0)
         return ConversionFailed();
     return STATUS_OK;
 }
@@ -73,8 +67,8 @@ int JavaStringToBuffer(HString string, char *buffer, int size)
 {
     int length = StringLength(string);
     /* Keep the last byte for the terminator: a text that needs it fails. */
-    int written = size > 1 ? WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length,
-                                                 buffer, size - 1, NULL, NULL)
+    int written = size > 1 ? WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length, buffer,
+                                                 size - 1, NULL, NULL)
                            : 0;
     /* A refused text leaves its converted start behind the terminator, where
      * whoever reads the buffer next (the TPA component) would find it. */
@@ -114,8 +108,8 @@ int JavaNameToBuffer(HString string, char *buffer, int size)
 {
     int length = 0;
     /* Keep the last byte for the terminator: a text that needs it fails. */
-    int status = size > 1 ? ToAnsiExact(StringUnits(string), StringLength(string), buffer,
-                                        size - 1, &length)
+    int status = size > 1 ? ToAnsiExact(StringUnits(string), StringLength(string), buffer, size - 1,
+                                        &length)
                           : InvalidParameterStatus();
     status = NameStatus(status);
     if (status != STATUS_OK) {
@@ -134,8 +128,7 @@ static HObject RecordArguments(const ErrorRecord *record)
     int count = RecordArgumentCount(record);
     if (count == 0)
         return NULL;
-    ArrayOfString *arguments = (ArrayOfString *)ClassArrayAlloc(T_CLASS, count,
-                                                                "java/lang/String");
+    ArrayOfString *arguments = (ArrayOfString *)ClassArrayAlloc(T_CLASS, count, "java/lang/String");
     if (arguments)
         for (int i = 0; i < count; i++)
             arguments->body[i] = AnsiToJavaString(record->arguments[i]);
@@ -155,8 +148,8 @@ int ThrowStatusException(int status)
     HString message = AnsiToJavaString(record->format);
     HString identifier = AnsiToJavaString(record->messageId);
     HObject exception = execute_java_constructor(NULL, ZORV_EXCEPTION_CLASS, NULL,
-                                                 ZORV_EXCEPTION_SIGNATURE, identifier,
-                                                 message, arguments);
+                                                 ZORV_EXCEPTION_SIGNATURE, identifier, message,
+                                                 arguments);
     if (exception)
         exceptionSet(NULL, exception);
     return 0;
@@ -185,17 +178,14 @@ int StringListToJavaArray(HObject *slot, char **list)
     return STATUS_OK;
 }
 
-int JavaStringIsEmpty(HString string)
-{
-    return StringLength(string) == 0;
-}
+int JavaStringIsEmpty(HString string) { return StringLength(string) == 0; }
 
 int JavaStringAnsiLength(HString string)
 {
     int length = StringLength(string);
-    return length > 0 ? WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length, NULL, 0,
-                                            NULL, NULL)
-                      : 0;
+    return length > 0
+               ? WideCharToMultiByte(CP_ACP, 0, StringUnits(string), length, NULL, 0, NULL, NULL)
+               : 0;
 }
 
 static int RaiseForStore(const char *className)

@@ -9,10 +9,7 @@
 #include "error_record.h"
 
 /* With the common library's, the only statuses a Java caller sees. */
-enum {
-    STATUS_JAVA_OUT_OF_MEMORY = 64,
-    STATUS_EMPTY_ARGUMENT = 128
-};
+enum { STATUS_JAVA_OUT_OF_MEMORY = 64, STATUS_EMPTY_ARGUMENT = 128 };
 
 #define ZORV_EXCEPTION_CLASS "com/zorv/ZORVException"
 #define ZORV_EXCEPTION_SIGNATURE "(Ljava/lang/String;Ljava/lang/String;[Ljava/lang/String;)"

@@ -160,8 +160,7 @@ static int BindToParent(ContextMenuRun *run, int count, LPCITEMIDLIST *last)
         if (!single)
             return StoredFailure((int)E_OUTOFMEMORY);
         IShellFolder *child = NULL;
-        HRESULT result = run->folder->BindToObject(single, NULL, IID_IShellFolder,
-                                                   (void **)&child);
+        HRESULT result = run->folder->BindToObject(single, NULL, IID_IShellFolder, (void **)&child);
         run->allocator->Free(single);
         if (FAILED(result))
             return StoredFailure((int)result);
@@ -182,8 +181,7 @@ static int FillMenu(ContextMenuRun *run, LPCITEMIDLIST last)
     run->popup = CreatePopupMenu();
     if (!run->popup)
         return STATUS_SYSTEM_ERROR;
-    result = run->menu->QueryContextMenu(run->popup, 0, FIRST_COMMAND, LAST_COMMAND,
-                                         CMF_EXPLORE);
+    result = run->menu->QueryContextMenu(run->popup, 0, FIRST_COMMAND, LAST_COMMAND, CMF_EXPLORE);
     return FAILED(result) ? StoredFailure((int)result) : STATUS_OK;
 }
 
@@ -209,8 +207,8 @@ static int TrackAndInvoke(ContextMenuRun *run, const POINT *point)
     int status = MenuPosition(run->owner, point, &position);
     if (status != STATUS_OK)
         return status;
-    UINT command = (UINT)TrackPopupMenu(run->popup, TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                        position.x, position.y, 0, run->owner, NULL);
+    UINT command = (UINT)TrackPopupMenu(run->popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, position.x,
+                                        position.y, 0, run->owner, NULL);
     return command ? InvokeChosen(run, command) : STATUS_OK;
 }
 

@@ -24,8 +24,8 @@ struct ChooseArguments {
     char *filterPattern;
 };
 
-int32_t __cdecl com_zorv_ZORVNI_NIMessageBox(HObject, int32_t window, HString text,
-                                             HString caption, int32_t type)
+int32_t __cdecl com_zorv_ZORVNI_NIMessageBox(HObject, int32_t window, HString text, HString caption,
+                                             int32_t type)
 {
     char *textAnsi = NULL;
     char *captionAnsi = NULL;
@@ -41,15 +41,14 @@ int32_t __cdecl com_zorv_ZORVNI_NIMessageBox(HObject, int32_t window, HString te
 /* An empty directory is no error (the dialog gets an empty text), but one
  * that does not convert is: it would silently become the empty one.  The
  * directory and the pattern are names; the filter's name is only shown. */
-static int ConvertChooseArguments(HString directory, HString filterName,
-                                  HString filterPattern, ChooseArguments *arguments)
+static int ConvertChooseArguments(HString directory, HString filterName, HString filterPattern,
+                                  ChooseArguments *arguments)
 {
     ZeroMemory(arguments, sizeof(*arguments));
     int status = STATUS_OK;
     int filtered = !JavaStringIsEmpty(filterName);
     if (!JavaStringIsEmpty(directory))
-        status = JavaNameToBuffer(directory, arguments->directory,
-                                  sizeof(arguments->directory));
+        status = JavaNameToBuffer(directory, arguments->directory, sizeof(arguments->directory));
     if (status == STATUS_OK && filtered)
         status = JavaStringToAnsi(filterName, &arguments->filterName);
     if (status == STATUS_OK && filtered)
@@ -66,9 +65,9 @@ static int ChooseForJava(HString directory, HString filterName, HString filterPa
     *list = NULL;
     int status = ConvertChooseArguments(directory, filterName, filterPattern, &arguments);
     if (status == STATUS_OK)
-        status = ChooseFiles(arguments.directory, arguments.filterName,
-                             arguments.filterPattern, multiSelect == 1, layout,
-                             mustBeInside == 1, maxFiles, copyOutside, list);
+        status = ChooseFiles(arguments.directory, arguments.filterName, arguments.filterPattern,
+                             multiSelect == 1, layout, mustBeInside == 1, maxFiles, copyOutside,
+                             list);
     free(arguments.filterName);
     free(arguments.filterPattern);
     return status;
@@ -80,8 +79,8 @@ HString __cdecl com_zorv_ZORVNI_NIChooseFile(HObject, HString directory, HString
 {
     PathEntry *list = NULL;
     HString chosen = NULL;
-    int status = ChooseForJava(directory, filterName, filterPattern, 0, layout, mustBeInside,
-                               1, 1, &list);
+    int status = ChooseForJava(directory, filterName, filterPattern, 0, layout, mustBeInside, 1, 1,
+                               &list);
     if (status == STATUS_OK)
         chosen = AnsiToJavaString(list ? list[1] : NULL);
     else
@@ -129,18 +128,17 @@ HObject __cdecl com_zorv_ZORVNI_NIChooseFiles(HObject, HString directory, HStrin
                                               int32_t layout, int32_t mustBeInside,
                                               int32_t maxFiles)
 {
-    return ChosenFilesArray(directory, filterName, filterPattern, multiSelect, layout,
-                            mustBeInside, maxFiles, 0);
+    return ChosenFilesArray(directory, filterName, filterPattern, multiSelect, layout, mustBeInside,
+                            maxFiles, 0);
 }
 
-HObject __cdecl com_zorv_ZORVNI_NIChooseFiles1(HObject, HString directory,
-                                               HString filterName, HString filterPattern,
-                                               int32_t multiSelect, int32_t layout,
-                                               int32_t mustBeInside, int32_t maxFiles,
-                                               int32_t copyOutside)
+HObject __cdecl com_zorv_ZORVNI_NIChooseFiles1(HObject, HString directory, HString filterName,
+                                               HString filterPattern, int32_t multiSelect,
+                                               int32_t layout, int32_t mustBeInside,
+                                               int32_t maxFiles, int32_t copyOutside)
 {
-    return ChosenFilesArray(directory, filterName, filterPattern, multiSelect, layout,
-                            mustBeInside, maxFiles, copyOutside);
+    return ChosenFilesArray(directory, filterName, filterPattern, multiSelect, layout, mustBeInside,
+                            maxFiles, copyOutside);
 }
 
 /* Opens the browser at the initial directory (data) and, when the caller
@@ -161,8 +159,8 @@ static int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM parameter, 
 /* *directory receives an allocated path, or stays null after a cancel (or
  * when the shell's allocator is not to be had); *flag becomes 0 after a
  * choice.  A choice without a file-system path fails naming it. */
-static int BrowseForDirectory(const char *initialDirectory, const char *title,
-                              int32_t browseFlags, char **directory, int32_t *flag)
+static int BrowseForDirectory(const char *initialDirectory, const char *title, int32_t browseFlags,
+                              char **directory, int32_t *flag)
 {
     *directory = NULL;
     IMalloc *shellMalloc = NULL;
@@ -189,8 +187,8 @@ static int BrowseForDirectory(const char *initialDirectory, const char *title,
             status = DupString(directory, path);
         } else {
             displayName[MAX_PATH - 1] = '\0';
-            SetErrorRecord("15", NULL, "The chosen or typed name %1 is not a valid path name.",
-                           1, displayName);
+            SetErrorRecord("15", NULL, "The chosen or typed name %1 is not a valid path name.", 1,
+                           displayName);
             status = STATUS_APP_ERROR;
         }
         if (status == STATUS_OK && flag)
@@ -205,7 +203,7 @@ int32_t __cdecl com_zorv_ZORVNI_NIChooseDir(HObject, HString initialDirectory, H
                                             int32_t browseFlags, ArrayOfString *chosenDirectory,
                                             ArrayOfInt *directoryFlag)
 {
-    const OutParameter outs[] = { { chosenDirectory, false }, { directoryFlag, true } };
+    const OutParameter outs[] = {{chosenDirectory, false}, {directoryFlag, true}};
     int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return status;

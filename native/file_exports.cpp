@@ -48,8 +48,8 @@ static int JoinJavaPath(HString directory, HString name, char **joined)
     if (status == STATUS_OK)
         status = JoinPathAlloc(directoryText, nameText, joined);
     if (status == STATUS_OK && strlen(*joined) > JOINED_PATH_LIMIT)
-        status = AppFailure("The path name %s is too long. The maximal length is %s characters.",
-                            2, *joined, "258");
+        status = AppFailure("The path name %s is too long. The maximal length is %s characters.", 2,
+                            *joined, "258");
     free(directoryText);
     free(nameText);
     return status;
@@ -105,22 +105,24 @@ static int FailIfNotOk(int status)
 }
 
 int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
-    HObject, HString directory, HString name, ArrayOfString *fullPath,
-    ArrayOfString *shortPath, ArrayOfString *, ArrayOfString *typeName, ArrayOfLong *size,
-    ArrayOfInt *linkCount, ArrayOfString *creationText, ArrayOfLong *creationSeconds,
-    ArrayOfString *lastAccessText, ArrayOfLong *lastAccessSeconds, ArrayOfString *lastWriteText,
-    ArrayOfLong *lastWriteSeconds, ArrayOfArray *attributeTexts)
+    HObject, HString directory, HString name, ArrayOfString *fullPath, ArrayOfString *shortPath,
+    ArrayOfString *, ArrayOfString *typeName, ArrayOfLong *size, ArrayOfInt *linkCount,
+    ArrayOfString *creationText, ArrayOfLong *creationSeconds, ArrayOfString *lastAccessText,
+    ArrayOfLong *lastAccessSeconds, ArrayOfString *lastWriteText, ArrayOfLong *lastWriteSeconds,
+    ArrayOfArray *attributeTexts)
 {
     char *path = NULL;
-    char *texts[5] = { NULL, NULL, NULL, NULL, NULL };
+    char *texts[5] = {NULL, NULL, NULL, NULL, NULL};
     const char **attributes = NULL;
     char *type = NULL;
     /* The third String[] is never stored into. */
     const OutParameter outs[] = {
-        { fullPath, false },        { shortPath, false },         { typeName, false },
-        { size, true },             { linkCount, true },          { creationText, false },
-        { creationSeconds, true },  { lastAccessText, false },    { lastAccessSeconds, true },
-        { lastWriteText, false },   { lastWriteSeconds, true },   { attributeTexts, false },
+        {fullPath, false},         {shortPath, false},
+        {typeName, false},         {size, true},
+        {linkCount, true},         {creationText, false},
+        {creationSeconds, true},   {lastAccessText, false},
+        {lastAccessSeconds, true}, {lastWriteText, false},
+        {lastWriteSeconds, true},  {attributeTexts, false},
     };
     int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
@@ -133,8 +135,8 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
                                &texts[4], &lastWriteSeconds->body[0], &attributes);
     if (status == STATUS_OK) {
         const TextOutput outputs[] = {
-            { fullPath, texts[0] },     { shortPath, texts[1] },      { creationText, texts[2] },
-            { lastAccessText, texts[3] }, { lastWriteText, texts[4] },
+            {fullPath, texts[0]},       {shortPath, texts[1]},     {creationText, texts[2]},
+            {lastAccessText, texts[3]}, {lastWriteText, texts[4]},
         };
         status = StoreTexts(outputs, ARRAY_SIZE(outputs));
     }
@@ -154,15 +156,17 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
 }
 
 int32_t __cdecl com_zorv_ZORVNI_Win32GetFileSystemInfo(HObject, HString directory, HString name,
-                                                      ArrayOfString *fileSystemName,
-                                                      ArrayOfArray *flagTexts,
-                                                      ArrayOfInt *maxComponentLength)
+                                                       ArrayOfString *fileSystemName,
+                                                       ArrayOfArray *flagTexts,
+                                                       ArrayOfInt *maxComponentLength)
 {
     char *path = NULL;
     char *fileSystem = NULL;
     const char **flags = NULL;
     const OutParameter outs[] = {
-        { fileSystemName, false }, { flagTexts, false }, { maxComponentLength, true },
+        {fileSystemName, false},
+        {flagTexts, false},
+        {maxComponentLength, true},
     };
     int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
@@ -182,18 +186,17 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetFileSystemInfo(HObject, HString director
 }
 
 int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
-    HObject, HString directory, HString name, ArrayOfString *volumeName,
-    ArrayOfString *serialText, ArrayOfString *driveTypeText, ArrayOfInt *spaceKnown,
-    ArrayOfLong *freeBytes, ArrayOfLong *totalBytes, ArrayOfLong *availableBytes)
+    HObject, HString directory, HString name, ArrayOfString *volumeName, ArrayOfString *serialText,
+    ArrayOfString *driveTypeText, ArrayOfInt *spaceKnown, ArrayOfLong *freeBytes,
+    ArrayOfLong *totalBytes, ArrayOfLong *availableBytes)
 {
     char *path = NULL;
     char *volume = NULL;
     char *serial = NULL;
     const char *driveType = NULL;
     const OutParameter outs[] = {
-        { volumeName, false }, { serialText, false },  { driveTypeText, false },
-        { spaceKnown, true },  { freeBytes, true },    { totalBytes, true },
-        { availableBytes, true },
+        {volumeName, false}, {serialText, false}, {driveTypeText, false}, {spaceKnown, true},
+        {freeBytes, true},   {totalBytes, true},  {availableBytes, true},
     };
     int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
@@ -205,7 +208,9 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
                                   &totalBytes->body[0], &availableBytes->body[0]);
     if (status == STATUS_OK) {
         const TextOutput outputs[] = {
-            { volumeName, volume }, { serialText, serial }, { driveTypeText, driveType },
+            {volumeName, volume},
+            {serialText, serial},
+            {driveTypeText, driveType},
         };
         status = StoreTexts(outputs, ARRAY_SIZE(outputs));
     }
@@ -229,7 +234,7 @@ int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject, HString path, int32_t
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject, ArrayOfString *tempDirectory)
 {
     char directory[MAX_PATH];
-    const OutParameter outs[] = { { tempDirectory, false } };
+    const OutParameter outs[] = {{tempDirectory, false}};
     int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return status;

@@ -17,15 +17,14 @@ int GetFileTypeName(const char *path, char **typeName);
 extern "C" {
 int32_t __cdecl com_zorv_ZORVNI_Win32GetFileInfo(
     HObject self, HString directory, HString name, ArrayOfString *fullPath,
-    ArrayOfString *shortPath, ArrayOfString *reserved, ArrayOfString *typeName,
-    ArrayOfLong *size, ArrayOfInt *linkCount, ArrayOfString *creationText,
-    ArrayOfLong *creationSeconds, ArrayOfString *lastAccessText, ArrayOfLong *lastAccessSeconds,
-    ArrayOfString *lastWriteText, ArrayOfLong *lastWriteSeconds, ArrayOfArray *attributeTexts);
+    ArrayOfString *shortPath, ArrayOfString *reserved, ArrayOfString *typeName, ArrayOfLong *size,
+    ArrayOfInt *linkCount, ArrayOfString *creationText, ArrayOfLong *creationSeconds,
+    ArrayOfString *lastAccessText, ArrayOfLong *lastAccessSeconds, ArrayOfString *lastWriteText,
+    ArrayOfLong *lastWriteSeconds, ArrayOfArray *attributeTexts);
 int32_t __cdecl com_zorv_ZORVNI_Win32GetFileSystemInfo(HObject self, HString directory,
-                                                      HString name,
-                                                      ArrayOfString *fileSystemName,
-                                                      ArrayOfArray *flagTexts,
-                                                      ArrayOfInt *maxComponentLength);
+                                                       HString name, ArrayOfString *fileSystemName,
+                                                       ArrayOfArray *flagTexts,
+                                                       ArrayOfInt *maxComponentLength);
 int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
     HObject self, HString directory, HString name, ArrayOfString *volumeName,
     ArrayOfString *serialText, ArrayOfString *driveTypeText, ArrayOfInt *spaceKnown,
@@ -33,7 +32,6 @@ int32_t __cdecl com_zorv_ZORVNI_Win32GetStorageInfo(
 /* 0 when the empty file was made, else 1 (an empty path, one the code page
  * cannot write or one holding a NUL among them), with the failure in the
  * error record.  Raises nothing. */
-int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject self, HString path,
-                                                  int32_t overwrite);
+int32_t __cdecl com_zorv_ZORVNI_NICreateEmptyFile(HObject self, HString path, int32_t overwrite);
 int32_t __cdecl com_zorv_ZORVNI_NIGetOSTempDir(HObject self, ArrayOfString *tempDirectory);
 }

@@ -54,8 +54,7 @@ static const MapiFailure MAPI_FAILURES[] = {
 bool IsMapiInstalled(void)
 {
     HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MAPI_SUBSYSTEM_KEY, 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MAPI_SUBSYSTEM_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     /* One byte beyond the 8 queried, so that data without a NUL still ends. */
     char data[MAPI_VALUE_SIZE + 1] = "";
@@ -114,10 +113,7 @@ static int BindSendMail(MapiSendMailFn *send)
     return STATUS_OK;
 }
 
-static int EntryCount(int count)
-{
-    return count > 0 ? count : 0;
-}
+static int EntryCount(int count) { return count > 0 ? count : 0; }
 
 /* A group without texts still takes its places, with no name. */
 static void DescribeGroup(MapiRecipDesc *recipients, MailList group, ULONG recipClass)
@@ -159,8 +155,7 @@ static int DescribeAttachment(MapiFileDesc *file, const char *title, const char 
     file->nPosition = MAPI_POSITION_NONE;
     file->lpszFileName = (LPSTR)(title ? title : fileName);
     if (JoinPath(directory, fileName, path, MAX_PATH) != STATUS_OK)
-        return AppFailure("The path of the attachment %s does not fit in 260 bytes.", 1,
-                          fileName);
+        return AppFailure("The path of the attachment %s does not fit in 260 bytes.", 1, fileName);
     return STATUS_OK;
 }
 
@@ -192,9 +187,9 @@ static void FreeMessageParts(MapiMessage *message)
     free(message->lpFiles);
 }
 
-int SendMapiMail(HWND parent, const char *subject, const char *noteText, int receipt,
-                 MailList to, MailList cc, MailList bcc, char **titles, char **directories,
-                 char **fileNames, int fileCount)
+int SendMapiMail(HWND parent, const char *subject, const char *noteText, int receipt, MailList to,
+                 MailList cc, MailList bcc, char **titles, char **directories, char **fileNames,
+                 int fileCount)
 {
     MapiSendMailFn send = NULL;
     MapiMessage message = {};
@@ -220,13 +215,10 @@ enum { LIST_TO, LIST_CC, LIST_BCC, LIST_TITLES, LIST_DIRECTORIES, LIST_FILE_NAME
 struct ConvertedMail {
     char *subject;
     char *noteText;
-    MailList lists[LIST_COUNT];   /* count: the texts converted */
+    MailList lists[LIST_COUNT]; /* count: the texts converted */
 };
 
-static int ArrayLength(const ArrayOfString *array)
-{
-    return array ? array->length : 0;
-}
+static int ArrayLength(const ArrayOfString *array) { return array ? array->length : 0; }
 
 static int LimitCount(int count, int length)
 {
@@ -282,15 +274,14 @@ static MailList Limited(const MailList &list, int count)
 }
 
 int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
-    HObject, HString subject, HString noteText, int32_t receipt, ArrayOfString *to,
-    int32_t toCount, ArrayOfString *cc, int32_t ccCount, ArrayOfString *bcc, int32_t bccCount,
-    ArrayOfString *titles, ArrayOfString *directories, ArrayOfString *fileNames,
-    int32_t fileCount)
+    HObject, HString subject, HString noteText, int32_t receipt, ArrayOfString *to, int32_t toCount,
+    ArrayOfString *cc, int32_t ccCount, ArrayOfString *bcc, int32_t bccCount, ArrayOfString *titles,
+    ArrayOfString *directories, ArrayOfString *fileNames, int32_t fileCount)
 {
     ConvertedMail mail = {};
     ArrayOfString *arrays[LIST_COUNT] = {to, cc, bcc, titles, directories, fileNames};
-    int attachments = LimitCount(fileCount, LimitCount(ArrayLength(directories),
-                                                       ArrayLength(fileNames)));
+    int attachments = LimitCount(fileCount,
+                                 LimitCount(ArrayLength(directories), ArrayLength(fileNames)));
     int status = ConvertText(subject, true, false, &mail.subject);
     if (status == STATUS_OK)
         status = ConvertText(noteText, true, false, &mail.noteText);
@@ -305,8 +296,7 @@ int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
                               Limited(mail.lists[LIST_TO], toCount),
                               Limited(mail.lists[LIST_CC], ccCount),
                               Limited(mail.lists[LIST_BCC], bccCount),
-                              mail.lists[LIST_TITLES].texts,
-                              mail.lists[LIST_DIRECTORIES].texts,
+                              mail.lists[LIST_TITLES].texts, mail.lists[LIST_DIRECTORIES].texts,
                               mail.lists[LIST_FILE_NAMES].texts, attachments);
     FreeConvertedMail(&mail);
     if (status != STATUS_OK)

@@ -29,9 +29,9 @@ struct MailList {
  * memory ran out, STATUS_APP_ERROR with the error record filled otherwise;
  * nothing is sent on any failure before the call.  Frees everything it
  * made. */
-int SendMapiMail(HWND parent, const char *subject, const char *noteText, int receipt,
-                 MailList to, MailList cc, MailList bcc, char **titles, char **directories,
-                 char **fileNames, int fileCount);
+int SendMapiMail(HWND parent, const char *subject, const char *noteText, int receipt, MailList to,
+                 MailList cc, MailList bcc, char **titles, char **directories, char **fileNames,
+                 int fileCount);
 
 extern "C" {
 /* Converts the Java arguments and calls SendMapiMail with no parent
@@ -41,6 +41,5 @@ extern "C" {
 int32_t __cdecl com_zorv_ZORVNI_NIWin32MAPISendMail(
     HObject self, HString subject, HString noteText, int32_t receipt, ArrayOfString *to,
     int32_t toCount, ArrayOfString *cc, int32_t ccCount, ArrayOfString *bcc, int32_t bccCount,
-    ArrayOfString *titles, ArrayOfString *directories, ArrayOfString *fileNames,
-    int32_t fileCount);
+    ArrayOfString *titles, ArrayOfString *directories, ArrayOfString *fileNames, int32_t fileCount);
 }

@@ -37,8 +37,8 @@ struct ArrayOfObject {
     int32_t length;
     HObject body[1];
 };
-typedef ArrayOfObject ArrayOfString;   /* String[]: elements are HString */
-typedef ArrayOfObject ArrayOfArray;    /* String[][]: elements are String[] */
+typedef ArrayOfObject ArrayOfString; /* String[]: elements are HString */
+typedef ArrayOfObject ArrayOfArray;  /* String[][]: elements are String[] */
 
 #ifndef _WIN64
 /* The 32-bit VM's layout: a 4-byte header, the length, and every element
@@ -62,8 +62,8 @@ int __cdecl javaStringLength(HString string);
 HString __cdecl makeJavaStringW(const WCHAR *units, int count);
 HString __cdecl makeJavaStringFromUtf8(const char *text);
 HObject __cdecl ClassArrayAlloc(int type, int count, const char *className);
-HObject __cdecl execute_java_constructor(void *env, const char *className,
-                                         void *classBlock, const char *signature, ...);
+HObject __cdecl execute_java_constructor(void *env, const char *className, void *classBlock,
+                                         const char *signature, ...);
 void __cdecl exceptionSet(void *env, HObject exception);
 void __cdecl SignalError(void *env, const char *className, const char *message);
 HClass __cdecl FindClass(void *env, const char *name, BOOL resolve);

@@ -57,8 +57,7 @@ static int AddSubmenu(HWND owner, HMENU menu, UINT *counter, const char *path)
     ZeroMemory(&item, sizeof(item));
     item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
     item.hSubMenu = submenu;
-    int status = SHGetFileInfoA(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
-                                SHGFI_DISPLAYNAME)
+    int status = SHGetFileInfoA(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), SHGFI_DISPLAYNAME)
                      ? InsertEntry(menu, counter, &item, info.szDisplayName)
                      : STATUS_SYSTEM_ERROR;
     if (status != STATUS_OK) {
@@ -144,8 +143,8 @@ int FillSendToMenu(HWND owner, HMENU menu, UINT *counter, const char *folder)
     return status;
 }
 
-static HRESULT LoadAndResolve(IShellLinkA *link, IPersistFile *file, HWND owner,
-                              const char *path, char *target, char *description)
+static HRESULT LoadAndResolve(IShellLinkA *link, IPersistFile *file, HWND owner, const char *path,
+                              char *target, char *description)
 {
     WCHAR wide[MAX_PATH];
     if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0)
@@ -167,8 +166,8 @@ HRESULT ResolveShortcut(HWND owner, const char *path, char *target, char *descri
     description[0] = '\0';
     HRESULT initialized = CoInitialize(NULL);
     IShellLinkA *link = NULL;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkA, (void **)&link);
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      (void **)&link);
     if (SUCCEEDED(result)) {
         IPersistFile *file = NULL;
         result = link->QueryInterface(IID_IPersistFile, (void **)&file);
@@ -320,10 +319,7 @@ int ShowSendToMenu(const char *file, const POINT *point)
     return status;
 }
 
-static int ShowSendToMenuAtCursor(const char *file)
-{
-    return ShowSendToMenu(file, NULL);
-}
+static int ShowSendToMenuAtCursor(const char *file) { return ShowSendToMenu(file, NULL); }
 
 int32_t __cdecl com_zorv_ZORVNI_NIWinShOpenSendToMenu(HObject, HString directory, HString name)
 {

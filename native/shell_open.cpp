@@ -37,8 +37,7 @@ static HRESULT CallFindFiles(void)
     DISPPARAMS noArguments = {NULL, NULL, 0, 0};
     HRESULT result = CLSIDFromProgID(L"Shell.Application", &shellClass);
     if (SUCCEEDED(result))
-        result = CoCreateInstance(shellClass, NULL, SHELL_CONTEXTS, IID_IDispatch,
-                                  (void **)&shell);
+        result = CoCreateInstance(shellClass, NULL, SHELL_CONTEXTS, IID_IDispatch, (void **)&shell);
     if (SUCCEEDED(result))
         result = shell->GetIDsOfNames(IID_NULL, names, 1, GetUserDefaultLCID(), &member);
     if (SUCCEEDED(result))
@@ -110,8 +109,7 @@ int ShellExecuteAndWait(const char *file, const char *verb, int wait, DWORD *exi
     /* No process means a running program took the document over: it was
      * opened, and there is nothing to wait for. */
     if (status == STATUS_OK && wait == 1 && execute.hProcess)
-        status = WaitForProcess(execute.hProcess, owner, WAIT_MODE_CLOSE_ENDS_PROCESS, 1,
-                                exitCode);
+        status = WaitForProcess(execute.hProcess, owner, WAIT_MODE_CLOSE_ENDS_PROCESS, 1, exitCode);
     if (execute.hProcess)
         CloseHandle(execute.hProcess);
     return status;
@@ -128,8 +126,7 @@ int32_t __cdecl com_zorv_ZORVNI_NIWin32ShellExecuteEx(HObject, HString file, HSt
     char *fileText = NULL;
     char *verbText = NULL;
     DWORD exitCode = 0;
-    int status = JavaStringIsEmpty(file) ? STATUS_EMPTY_ARGUMENT
-                                         : JavaNameToAnsi(file, &fileText);
+    int status = JavaStringIsEmpty(file) ? STATUS_EMPTY_ARGUMENT : JavaNameToAnsi(file, &fileText);
     if (status == STATUS_OK && !JavaStringIsEmpty(verb))
         status = JavaNameToAnsi(verb, &verbText);
     if (status == STATUS_OK)

@@ -11,7 +11,7 @@
 
 struct MapiRecipDesc {
     ULONG ulReserved;
-    ULONG ulRecipClass;      /* MAPI_TO, MAPI_CC or MAPI_BCC */
+    ULONG ulRecipClass; /* MAPI_TO, MAPI_CC or MAPI_BCC */
     LPSTR lpszName;
     LPSTR lpszAddress;
     ULONG ulEIDSize;
@@ -21,9 +21,9 @@ struct MapiRecipDesc {
 struct MapiFileDesc {
     ULONG ulReserved;
     ULONG flFlags;
-    ULONG nPosition;         /* MAPI_POSITION_NONE: not placed in the text */
+    ULONG nPosition; /* MAPI_POSITION_NONE: not placed in the text */
     LPSTR lpszPathName;
-    LPSTR lpszFileName;      /* the name the mail shows */
+    LPSTR lpszFileName; /* the name the mail shows */
     LPVOID lpFileType;
 };
 
@@ -34,7 +34,7 @@ struct MapiMessage {
     LPSTR lpszMessageType;
     LPSTR lpszDateReceived;
     LPSTR lpszConversationID;
-    ULONG flFlags;           /* MAPI_RECEIPT_REQUESTED */
+    ULONG flFlags; /* MAPI_RECEIPT_REQUESTED */
     MapiRecipDesc *lpOriginator;
     ULONG nRecipCount;
     MapiRecipDesc *lpRecips;
@@ -48,12 +48,7 @@ static_assert(sizeof(MapiFileDesc) == 24, "published MapiFileDesc layout");
 static_assert(sizeof(MapiMessage) == 48, "published MapiMessage layout");
 #endif
 
-enum : ULONG {
-    MAPI_ORIG = 0,
-    MAPI_TO = 1,
-    MAPI_CC = 2,
-    MAPI_BCC = 3
-};
+enum : ULONG { MAPI_ORIG = 0, MAPI_TO = 1, MAPI_CC = 2, MAPI_BCC = 3 };
 
 enum : ULONG {
     MAPI_LOGON_UI = 0x00000001,
@@ -83,5 +78,5 @@ enum : ULONG {
     MAPI_E_NOT_SUPPORTED = 26
 };
 
-typedef ULONG(WINAPI *MapiSendMailFn)(ULONG_PTR session, ULONG_PTR uiParam,
-                                      MapiMessage *message, ULONG flags, ULONG reserved);
+typedef ULONG(WINAPI *MapiSendMailFn)(ULONG_PTR session, ULONG_PTR uiParam, MapiMessage *message,
+                                      ULONG flags, ULONG reserved);

@@ -34,8 +34,7 @@ static int OpenTarget(const char *target, int overwrite, FILE **stream, bool *cr
         *stream = fopen(target, "wb");
         return *stream ? STATUS_OK : Failed("fopen", target);
     }
-    int descriptor = _open(target, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY,
-                           _S_IREAD | _S_IWRITE);
+    int descriptor = _open(target, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (descriptor == -1)
         return Failed("open", target);
     *created = true;

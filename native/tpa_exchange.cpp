@@ -30,10 +30,7 @@ static int SlotCount(int32_t count)
 }
 
 /* The component raises the flag from a thread of its own. */
-static bool RequestWaiting(void)
-{
-    return *(volatile int32_t *)&bTPAReqArrived != 0;
-}
+static bool RequestWaiting(void) { return *(volatile int32_t *)&bTPAReqArrived != 0; }
 
 /* A negative wait is no wait; a huge one stops short of INFINITE. */
 static DWORD WaitMilliseconds(int32_t seconds)
@@ -67,8 +64,8 @@ static int DeliverResponse(const ArrayOfArray *response)
     /* A failed send with no error code still counts as delivered, so a
      * stale code must not be mistaken for the send's. */
     SetLastError(0);
-    if (!SendMessageTimeoutA(listener, WM_TPA_RESPONSE, 0, 0, SMTO_NORMAL,
-                             TPA_DELIVERY_TIMEOUT_MS, &answer) &&
+    if (!SendMessageTimeoutA(listener, WM_TPA_RESPONSE, 0, 0, SMTO_NORMAL, TPA_DELIVERY_TIMEOUT_MS,
+                             &answer) &&
         GetLastError() != 0)
         return STATUS_SYSTEM_ERROR;
     return STATUS_OK;
@@ -101,11 +98,11 @@ static int CollectRequest(HObject *result)
     return STATUS_OK;
 }
 
-HObject __cdecl com_zorv_ZORVNI_NIListenTPARequest(HObject, int32_t seconds,
-                                                   ArrayOfArray *response, ArrayOfInt *state)
+HObject __cdecl com_zorv_ZORVNI_NIListenTPARequest(HObject, int32_t seconds, ArrayOfArray *response,
+                                                   ArrayOfInt *state)
 {
     HObject result = NULL;
-    const OutParameter outs[] = { { state, true } };
+    const OutParameter outs[] = {{state, true}};
     int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     /* Nothing is delivered or taken for a state that cannot be stored. */
     if (status != STATUS_OK)

@@ -10,10 +10,7 @@
 
 #include <stdlib.h>
 
-DWORD __cdecl RNIGetCompatibleVersion(void)
-{
-    return RNI_COMPATIBLE_VERSION;
-}
+DWORD __cdecl RNIGetCompatibleVersion(void) { return RNI_COMPATIBLE_VERSION; }
 
 HString __cdecl com_zorv_ZORVNI_NIGetZORVDLLVersion(HObject)
 {
@@ -29,7 +26,7 @@ int32_t __cdecl com_zorv_ZORVNI_NICompareVersions(HObject, HString first, HStrin
     char *firstText = NULL;
     char *secondText = NULL;
     int result = 0;
-    const OutParameter outs[] = { { partIndex, true } };
+    const OutParameter outs[] = {{partIndex, true}};
     int status = CheckOutParameters(outs, ARRAY_SIZE(outs));
     if (status != STATUS_OK)
         return 0;

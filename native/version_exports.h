@@ -17,6 +17,6 @@ HString __cdecl com_zorv_ZORVNI_NIGetZORVDLLVersion(HObject self);
 /* CompareVersions of the two texts; a text that cannot be converted
  * compares equal (0) and leaves partIndex alone.  No ZORVException; a null
  * or empty partIndex raises the VM's error for it and gives 0. */
-int32_t __cdecl com_zorv_ZORVNI_NICompareVersions(HObject self, HString first,
-                                                  HString second, ArrayOfInt *partIndex);
+int32_t __cdecl com_zorv_ZORVNI_NICompareVersions(HObject self, HString first, HString second,
+                                                  ArrayOfInt *partIndex);
 }

@@ -33,6 +33,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int status = StartJavaApplication();
     if (status != STATUS_OK)
-        ShowErrorRecord(status);   /* nothing more after a box of its own */
+        ShowErrorRecord(status); /* nothing more after a box of its own */
     ExitProcess(status == STATUS_OK ? 0 : 1);
 }

@@ -61,7 +61,7 @@ TEST(GrowArray, AFailureLeavesTheArrayAsItWas)
     EXPECT_EQ(8u, capacity);
     EXPECT_EQ('k', bytes[0]);
     errno = 0;
-    const size_t root = (size_t)1 << (sizeof(size_t) * 4);   /* root * root wraps to 0 */
+    const size_t root = (size_t)1 << (sizeof(size_t) * 4); /* root * root wraps to 0 */
     EXPECT_EQ(STATUS_CRT_ERROR, GrowArray(&bytes, &capacity, root, root, 8));
     EXPECT_EQ(ENOMEM, errno) << "count times size overflows";
     EXPECT_EQ(before, bytes);

@@ -41,21 +41,20 @@ namespace {
 enum Kind {
     VALID,
     NULL_HANDLE,
-    EMPTY,          /* empty String, array of length 0 */
-    LONG_TEXT,      /* 10,000 characters */
-    NULL_ELEMENT,   /* an array holding a null String or a null row */
-    EMPTY_ELEMENT,  /* an array holding an empty String or an empty row */
-    LONG_ELEMENT,   /* an array holding a 10,000-character String */
-    WIDE_ROW,       /* a row of more texts than an exchange area holds */
+    EMPTY,         /* empty String, array of length 0 */
+    LONG_TEXT,     /* 10,000 characters */
+    NULL_ELEMENT,  /* an array holding a null String or a null row */
+    EMPTY_ELEMENT, /* an array holding an empty String or an empty row */
+    LONG_ELEMENT,  /* an array holding a 10,000-character String */
+    WIDE_ROW,      /* a row of more texts than an exchange area holds */
     NEGATIVE,
     MINIMUM,
-    MAXIMUM         /* also: far more than the array it counts holds */
+    MAXIMUM /* also: far more than the array it counts holds */
 };
 
 const char *const KIND_NAMES[] = {
-    "valid",         "null",         "empty",        "long",    "null element",
-    "empty element", "long element", "too wide row", "-1",      "INT_MIN",
-    "INT_MAX",
+    "valid",        "null",         "empty", "long",    "null element", "empty element",
+    "long element", "too wide row", "-1",    "INT_MIN", "INT_MAX",
 };
 
 /* The bad kinds of each type, in the order of ParameterType. */
@@ -78,15 +77,16 @@ bool IsOut(ParameterType type)
     return type == OUT_TEXT || type == OUT_LIST || type == OUT_INT || type == OUT_LONG;
 }
 
-bool IsRequiredOut(ParameterType type)
-{
-    return type == OUT_INT || type == OUT_LONG;
-}
+bool IsRequiredOut(ParameterType type) { return type == OUT_INT || type == OUT_LONG; }
 
 /* Exports that take nothing from Java, or no Java call at all. */
 const char *const WITHOUT_JAVA_INPUT[] = {
-    "RNIGetCompatibleVersion", "com_zorv_ZORVNI_NIGetZORVDLLVersion",
-    "com_zorv_ZORVNI_NIWinShOpenSearchDlg", "_RNIRunMsJVM@4", "gTPAReq", "gTPARes",
+    "RNIGetCompatibleVersion",
+    "com_zorv_ZORVNI_NIGetZORVDLLVersion",
+    "com_zorv_ZORVNI_NIWinShOpenSearchDlg",
+    "_RNIRunMsJVM@4",
+    "gTPAReq",
+    "gTPARes",
     "bTPAReqArrived",
 };
 
@@ -130,15 +130,9 @@ const int WIDE_ROW_LENGTH = 21;
 
 std::string g_workDirectory;
 
-HString ValidText(const char *text)
-{
-    return JavaText(ExpandedText(text, g_workDirectory));
-}
+HString ValidText(const char *text) { return JavaText(ExpandedText(text, g_workDirectory)); }
 
-HString LongText()
-{
-    return StandinString(std::wstring(LONG_LENGTH, L'a').c_str());
-}
+HString LongText() { return StandinString(std::wstring(LONG_LENGTH, L'a').c_str()); }
 
 ArrayOfObject *Strings(std::vector<HString> elements)
 {
@@ -200,7 +194,7 @@ intptr_t Argument(const Parameter &parameter, Kind kind)
     case COUNT:
     case WAIT:
     case NUMBER: return (intptr_t)NumberOfKind(parameter, kind);
-    default: return NewOutArgument(parameter.type, 0);   /* its one bad kind besides null */
+    default: return NewOutArgument(parameter.type, 0); /* its one bad kind besides null */
     }
 }
 
@@ -296,8 +290,7 @@ std::string JudgeReport(const ExportEntry &export_, const Outcome &outcome,
             code != 128)
             return "status " + std::to_string(code) + " not one a Java caller knows";
         return (code != 0) == raised ? "" : "status and exception disagree";
-    case BY_ONE:
-        return (code == 1 && !raised) || (code == 0 && raised) ? "" : "result not 1 or 0";
+    case BY_ONE: return (code == 1 && !raised) || (code == 0 && raised) ? "" : "result not 1 or 0";
     case BY_STRING:
         return raised ? (object ? "a String beside the exception" : "")
                       : (IsClass(object, STRING_CLASS) ? "" : "no String and no exception");
@@ -312,8 +305,7 @@ std::string JudgeReport(const ExportEntry &export_, const Outcome &outcome,
     case BY_STATE: {
         if (raised)
             return object ? "a request beside the exception" : "";
-        if (object && !(IsClass(object, "[[Ljava/lang/String;") ||
-                        IsClass(object, STRINGS_CLASS)))
+        if (object && !(IsClass(object, "[[Ljava/lang/String;") || IsClass(object, STRINGS_CLASS)))
             return "request is not a String[][]";
         ArrayOfInt *state = (ArrayOfInt *)arguments[export_.parameters.size() - 1];
         int32_t value = state->body[0];
@@ -354,9 +346,9 @@ std::string Judge(const ExportEntry &export_, const Combination &combination,
     if (vmError) {
         if (strcmp(raisedClass, vmError) != 0)
             problems += std::string("raised '") + raisedClass + "' instead of " + vmError + "; ";
-    } else if (outcome.raised && !(ownExceptionAllowed &&
-                                   (strcmp(raisedClass, "com/zorv/ZORVException") == 0 ||
-                                    strcmp(raisedClass, "java/lang/OutOfMemoryError") == 0))) {
+    } else if (outcome.raised &&
+               !(ownExceptionAllowed && (strcmp(raisedClass, "com/zorv/ZORVException") == 0 ||
+                                         strcmp(raisedClass, "java/lang/OutOfMemoryError") == 0))) {
         problems += std::string("raised ") + raisedClass + "; ";
     }
     std::string report = JudgeReport(export_, outcome, arguments);
@@ -483,7 +475,7 @@ TEST_P(BadInput, EveryCallEndsCleanly)
     DWORD exitCode = FinishChild(child, 30000, &timedOut);
 
     std::vector<std::string> lines = ReadLines(logPath);
-    std::string pending;   /* the call without a verdict yet */
+    std::string pending; /* the call without a verdict yet */
     size_t calls = 0;
     for (const std::string &line : lines) {
         if (StartsWith(line, "call ")) {
@@ -502,8 +494,7 @@ TEST_P(BadInput, EveryCallEndsCleanly)
     EXPECT_EQ(0u, exitCode);
 }
 
-INSTANTIATE_TEST_SUITE_P(Exports, BadInput,
-                         ::testing::ValuesIn([] {
+INSTANTIATE_TEST_SUITE_P(Exports, BadInput, ::testing::ValuesIn([] {
                              std::vector<const char *> names;
                              for (const ExportEntry &export_ : ExportTable())
                                  names.push_back(export_.name);

@@ -38,7 +38,8 @@ TEST(AnsiToJavaString, AbsentAndEmptyGiveEmptyString)
 TEST(AnsiToJavaString, LengthCountsCharacters)
 {
     /* "Grüße" in the ANSI code page: one byte each, one unit each. */
-    HString string = AnsiToJavaString("Gr\xfc\xdf" "e");
+    HString string = AnsiToJavaString("Gr\xfc\xdf"
+                                      "e");
     EXPECT_EQ(L"Gr\u00fc\u00dfe", UnitsOf(string));
 }
 
@@ -77,17 +78,15 @@ TEST(JavaStringToBuffer, AlwaysLeavesATerminatedTextAndNothingOfARefusedOne)
     char buffer[MAX_PATH];
     memset(buffer, 0, sizeof(buffer));
     std::wstring fits(MAX_PATH - 1, L'p');
-    EXPECT_EQ(STATUS_OK, JavaStringToBuffer(StandinString(fits.c_str()), buffer,
-                                            sizeof(buffer)));
+    EXPECT_EQ(STATUS_OK, JavaStringToBuffer(StandinString(fits.c_str()), buffer, sizeof(buffer)));
     EXPECT_EQ(std::string(MAX_PATH - 1, 'p'), buffer);
 
-    const std::wstring refused[] = {std::wstring(MAX_PATH, L'p'), std::wstring(5000, L'p'),
-                                    L""};
+    const std::wstring refused[] = {std::wstring(MAX_PATH, L'p'), std::wstring(5000, L'p'), L""};
     for (const std::wstring &text : refused) {
         memset(buffer, 'x', sizeof(buffer));
         SetErrorRecord(NULL, NULL, NULL, 0);
-        EXPECT_EQ(STATUS_APP_ERROR, JavaStringToBuffer(StandinString(text.c_str()), buffer,
-                                                       sizeof(buffer)))
+        EXPECT_EQ(STATUS_APP_ERROR,
+                  JavaStringToBuffer(StandinString(text.c_str()), buffer, sizeof(buffer)))
             << text.size();
         EXPECT_TRUE(AllZero(buffer, sizeof(buffer))) << text.size();
         EXPECT_STREQ("Conversion failed", GetErrorText(STATUS_APP_ERROR)->format);
@@ -98,13 +97,12 @@ TEST(JavaStringToBuffer, AlwaysLeavesATerminatedTextAndNothingOfARefusedOne)
 
 TEST(ThrowStatusException, ApplicationErrorCarriesIdMessageAndArguments)
 {
-    SetErrorRecord("15", "tarex00122", "The chosen or typed name %1 is not a valid path name.",
-                   1, "C:\\a?b");
+    SetErrorRecord("15", "tarex00122", "The chosen or typed name %1 is not a valid path name.", 1,
+                   "C:\\a?b");
     ThrowStatusException(STATUS_APP_ERROR);
     StandinException exception = TakeException();
     EXPECT_STREQ("com/zorv/ZORVException", exception.className);
-    EXPECT_STREQ("(Ljava/lang/String;Ljava/lang/String;[Ljava/lang/String;)",
-                 exception.signature);
+    EXPECT_STREQ("(Ljava/lang/String;Ljava/lang/String;[Ljava/lang/String;)", exception.signature);
     EXPECT_EQ(L"tarex00122", UnitsOf(exception.arguments[0]));
     EXPECT_EQ(L"The chosen or typed name %1 is not a valid path name.",
               UnitsOf(exception.arguments[1]));

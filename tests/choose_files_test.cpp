@@ -122,7 +122,10 @@ TEST(EqualsNoCase, IgnoresCaseOnly)
         const char *second;
         int equal;
     } cases[] = {
-        {"Dir", "dIR", 1}, {"", "", 1}, {"abc", "abcdef", 0}, {"a", "b", 0},
+        {"Dir", "dIR", 1},
+        {"", "", 1},
+        {"abc", "abcdef", 0},
+        {"a", "b", 0},
     };
     for (const EqualCase &c : cases) {
         int equal = -1;
@@ -167,8 +170,8 @@ TEST(ChooseFiles, RefusesParametersWithoutADialog)
         bool late = false;
         FinishThreadCall(&call, 3000, &late);
         if (late) {
-            HWND dialog = WaitForTopWindow("#32770", CHOOSE_FILES_TITLE,
-                                           GetCurrentProcessId(), 1000);
+            HWND dialog = WaitForTopWindow("#32770", CHOOSE_FILES_TITLE, GetCurrentProcessId(),
+                                           1000);
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
             ASSERT_EQ(0, FinishThreadCall(&call, 10000));
         }

@@ -38,15 +38,13 @@ static const CodePageTexts *TextsOfThisCodePage()
 {
     /* U+FF3C \, U+FF0F /, U+FF02 ", U+FF0D -, U+FF1A :, then letters
      * that become A, ? and O. */
-    static const CodePageTexts western = {
-        {L"\uFF3C", L"\uFF0F", L"\uFF02", L"\uFF0D", L"\uFF1A", L"\u0100", L"\u0416",
-         L"\u03A9"},
-        L"\u00e9\u00fc\u20ac"};
+    static const CodePageTexts western = {{L"\uFF3C", L"\uFF0F", L"\uFF02", L"\uFF0D", L"\uFF1A",
+                                           L"\u0100", L"\u0416", L"\u03A9"},
+                                          L"\u00e9\u00fc\u20ac"};
     /* 932 writes the fullwidth forms exactly; its look-alikes are U+00A5
      * for \, U+00AD for -, U+00A6 for |, and letters it lacks. */
-    static const CodePageTexts japanese = {
-        {L"\u00A5", L"\u00AD", L"\u00A6", L"\u00C0", L"\u0100"},
-        L"\u8868\u30bd\uFF3C\uFF02"};
+    static const CodePageTexts japanese = {{L"\u00A5", L"\u00AD", L"\u00A6", L"\u00C0", L"\u0100"},
+                                           L"\u8868\u30bd\uFF3C\uFF02"};
     switch (GetACP()) {
     case 1252: return &western;
     case 932: return &japanese;
@@ -215,13 +213,13 @@ TEST_F(CodePage, LauncherPassesTextsTheCodePageHoldsUnchanged)
         folder = wideDir;
     ASSERT_TRUE(CopyFileW(WideText(TestFilePath("recorder.exe")).c_str(),
                           (folder + L"\\r.exe").c_str(), FALSE));
-    LauncherResult run = RunLauncher(L"-d \"" + folder + L"\" -er r.exe -1 " + held +
-                                     L" -2 \"" + held + L" " + held + L"\" -w");
+    LauncherResult run = RunLauncher(L"-d \"" + folder + L"\" -er r.exe -1 " + held + L" -2 \"" +
+                                     held + L" " + held + L"\" -w");
     EXPECT_FALSE(run.box.found) << run.box.text;
     Recording started = ReadRecording(recordPath);
     ASSERT_TRUE(started.present);
-    EXPECT_EQ(std::vector<std::string>({AnsiText(folder + L"\\r.exe"), AnsiText(held),
-                                        AnsiText(held + L" " + held)}),
+    EXPECT_EQ(std::vector<std::string>(
+                  {AnsiText(folder + L"\\r.exe"), AnsiText(held), AnsiText(held + L" " + held)}),
               started.arguments);
 }
 
@@ -238,10 +236,10 @@ TEST_F(CodePage, ExportsRefuseANameTheyCannotWriteBeforeDoingAnything)
     /* Each text that names something: the export and the position of the
      * parameter it goes in. */
     const std::pair<const char *, size_t> namingTexts[] = {
-        {"NICreateEmptyFile", 0},      {"Win32GetFileInfo", 1},     {"Win32GetFileSystemInfo", 0},
+        {"NICreateEmptyFile", 0},      {"Win32GetFileInfo", 1},      {"Win32GetFileSystemInfo", 0},
         {"Win32GetStorageInfo", 1},    {"NIWin32ShellExecuteEx", 0}, {"NIWin32ShellExecuteEx", 1},
         {"NIWinShOpenContextMenu", 0}, {"NIWinShOpenSendToMenu", 1}, {"NIChooseFile", 0},
-        {"NIChooseFiles", 2},          {"NIChooseDir", 0},          {"NIWin32MAPISendMail", 3},
+        {"NIChooseFiles", 2},          {"NIChooseDir", 0},           {"NIWin32MAPISendMail", 3},
         {"NIWin32MAPISendMail", 10},   {"NIWin32MAPISendMail", 11},
     };
     /* Each name and how its refusal shows it; last a name with a NUL, which
@@ -296,14 +294,13 @@ TEST_F(CodePage, ExportsTakeNamesTheCodePageHoldsUnchanged)
                              StandinLongArray(1)};
     EXPECT_EQ(0, EXPORT(Win32GetFileInfo)(NULL, StandinString(folder.c_str()),
                                           StandinString(fileName.c_str()), fullPath, NULL, NULL,
-                                          NULL, longs[0], StandinIntArray(1), NULL, longs[1],
-                                          NULL, longs[2], NULL, longs[3], NULL));
+                                          NULL, longs[0], StandinIntArray(1), NULL, longs[1], NULL,
+                                          longs[2], NULL, longs[3], NULL));
     EXPECT_EQ(AnsiText(filePath), TextOf(fullPath->body[0]));
     std::wstring to = texts->held + L"@example.com";
     ASSERT_EQ(0, EXPORT(NIWin32MAPISendMail)(NULL, StandinString(L"s"), StandinString(L"b"), 0,
                                              Strings({to}), 1, Strings({}), 0, Strings({}), 0,
-                                             Strings({}), Strings({folder}), Strings({name}),
-                                             1));
+                                             Strings({}), Strings({folder}), Strings({name}), 1));
     std::string mail = FileContent(mailPath);
     EXPECT_NE(std::string::npos, mail.find("recip.0.name=" + AnsiText(to) + "\n")) << mail;
     EXPECT_NE(std::string::npos, mail.find("file.0.path=" + AnsiText(path) + "\n")) << mail;

@@ -35,16 +35,16 @@ static Arguments Split(const char *text, int (*split)(const char *, char ***, in
     return arguments;
 }
 
-static Arguments Split(const std::string &text)
-{
-    return Split(text.c_str(), SplitCommandLine);
-}
+static Arguments Split(const std::string &text) { return Split(text.c_str(), SplitCommandLine); }
 
 TEST(SplitCommandLine, FollowsTheRunTimeRules)
 {
     const std::string long1023(1023, 'x');
     const std::string long5000 = std::string(2500, 'y') + " " + std::string(2499, 'z');
-    const struct { std::string commandLine; Arguments expected; } cases[] = {
+    const struct {
+        std::string commandLine;
+        Arguments expected;
+    } cases[] = {
         {"", {}},
         {" \t\r\n\v\f ", {}},
         {"a \"b c\" d", {"a", "b c", "d"}},
@@ -77,8 +77,8 @@ TEST(SplitCommandLine, FollowsTheRunTimeRules)
 TEST(SplitCommandLine, GivesBackWhatWasQuoted)
 {
     /* Shift-JIS pieces: a trail byte may be a backslash (0x5C). */
-    const char *pieces[] = {"a", "Z9", " ", "\t", "\r\n", "\"", "\\", "\\\\", "\\\\\\",
-                            "\x82\xa0", "\x95\x5c", "\xe9t\xe9"};
+    const char *pieces[] = {"a",  "Z9",   " ",      "\t",       "\r\n",     "\"",
+                            "\\", "\\\\", "\\\\\\", "\x82\xa0", "\x95\x5c", "\xe9t\xe9"};
     const char *gaps[] = {" ", "\t", "  \t "};
     std::mt19937 random(1234);
     for (int round = 0; round < 3000; round++) {
@@ -96,7 +96,7 @@ TEST(SplitCommandLine, GivesBackWhatWasQuoted)
 TEST(SplitCommandLineWide, RefusesNt31)
 {
     OsVersion saved = g_osVersion;
-    g_osVersion = OsVersion{OS_CLASS_NT, 3, 10, 528, 0, 0};   /* as NT 3.1 reports it */
+    g_osVersion = OsVersion{OS_CLASS_NT, 3, 10, 528, 0, 0}; /* as NT 3.1 reports it */
     BoxWatcher watcher;
     StartBoxWatcher(&watcher, 10000);
     char **vector = NULL;
@@ -116,12 +116,14 @@ TEST(SplitCommandLineWide, ConvertsEveryArgumentIncludingEmptyOnes)
         ASSERT_EQ(STATUS_OK, DetectOsVersion());
         Arguments split = Split(NULL, SplitCommandLineWide);
         ASSERT_EQ(6u, split.size());
-        EXPECT_EQ(Arguments({"", "b c", "", "\xe9t\xe9"}), Arguments(split.begin() + 2, split.end()));
+        EXPECT_EQ(Arguments({"", "b c", "", "\xe9t\xe9"}),
+                  Arguments(split.begin() + 2, split.end()));
         return;
     }
     ScopedEnvironment child("ZORV_WIDE_SPLIT_CHILD", "1");
     HANDLE process = StartChild("\"" + TestFilePath("command_line_test.exe") +
-                                "\" --gtest_filter=*EmptyOnes" + arguments, NULL);
+                                    "\" --gtest_filter=*EmptyOnes" + arguments,
+                                NULL);
     ASSERT_TRUE(process != NULL);
     EXPECT_EQ(0u, FinishChild(process, 60000));
 }

@@ -14,10 +14,7 @@
 #include "msjava_standin.h"
 #include "shell.h"
 
-static std::wstring Wide(const std::string &text)
-{
-    return std::wstring(text.begin(), text.end());
-}
+static std::wstring Wide(const std::string &text) { return std::wstring(text.begin(), text.end()); }
 
 TEST(ItemIdList, WalkCountAndSingleCopies)
 {
@@ -48,7 +45,7 @@ TEST(ItemIdList, WalkCountAndSingleCopies)
 struct MenuCall {
     std::wstring directory;
     std::wstring name;
-    DWORD lastError = 0;   /* the calling thread's, after the call */
+    DWORD lastError = 0; /* the calling thread's, after the call */
 };
 
 static int CallContextMenu(MenuCall *call)
@@ -100,7 +97,8 @@ TEST_F(ContextMenu, FileAndFolderMenusOpenAndEscapeDismissesThem)
     for (MenuCall &call : calls) {
         ThreadCall threadCall;
         HWND menuWindow = Open(&threadCall, &call);
-        ASSERT_TRUE(menuWindow != NULL) << "no menu for " << std::string(call.name.begin(), call.name.end());
+        ASSERT_TRUE(menuWindow != NULL)
+            << "no menu for " << std::string(call.name.begin(), call.name.end());
         std::vector<std::string> texts = MenuTexts(MenuOfWindow(menuWindow));
         EXPECT_FALSE(texts.empty());
         POINT cursor;

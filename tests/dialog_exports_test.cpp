@@ -25,8 +25,8 @@
 
 /* Controls of the open-file dialog and the folder browser under Wine. */
 enum {
-    FILE_NAME_FIELD = 0x47c,      /* cmb13 */
-    FILE_TYPE_LIST = 0x470,       /* cmb1 */
+    FILE_NAME_FIELD = 0x47c, /* cmb13 */
+    FILE_TYPE_LIST = 0x470,  /* cmb1 */
     BROWSER_TITLE = 0x3742,
     BROWSER_STATUS = 0x3743
 };
@@ -71,8 +71,8 @@ static bool Exists(const std::string &path)
 static std::string ReadText(const std::string &path)
 {
     std::string content(64, '\0');
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              0, NULL);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
+                              NULL);
     DWORD read = 0;
     if (file != INVALID_HANDLE_VALUE) {
         ReadFile(file, &content[0], (DWORD)content.size(), &read, NULL);
@@ -121,7 +121,7 @@ static JavaOutcome RunJavaCall(std::function<void()> call, std::function<void()>
     }
     JavaOutcome outcome = thread->outcome;
     if (!late)
-        delete thread;   /* else the thread still holds it */
+        delete thread; /* else the thread still holds it */
     return outcome;
 }
 
@@ -174,8 +174,8 @@ static SeenDialog DriveFileDialog(const UserChoice &choice)
     if (!choice.folder.empty()) {
         SetControlText(dialog, FILE_NAME_FIELD, choice.folder);
         PressButton(dialog, IDOK);
-        for (DWORD waited = 0; lstrcmpiA(FolderOf(dialog).c_str(), choice.folder.c_str()) != 0 &&
-                               waited < WAIT_MS;
+        for (DWORD waited = 0;
+             lstrcmpiA(FolderOf(dialog).c_str(), choice.folder.c_str()) != 0 && waited < WAIT_MS;
              waited += 20)
             Sleep(20);
         EXPECT_STRCASEEQ(choice.folder.c_str(), FolderOf(dialog).c_str());
@@ -210,8 +210,8 @@ protected:
             ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
         const char *files[][2] = {
             {"dir\\a.txt", "inside a"}, {"dir\\b.txt", "inside b"}, {"dir\\x.dat", "data"},
-            {"dir\\sub\\c.txt", "c"},  {"dir\\sub\\d.txt", "d"},   {"dirx\\g.txt", "g"},
-            {"other\\e.txt", "e"},     {"other\\f.txt", "f"},      {"other\\a.txt", "outside a"},
+            {"dir\\sub\\c.txt", "c"},   {"dir\\sub\\d.txt", "d"},   {"dirx\\g.txt", "g"},
+            {"other\\e.txt", "e"},      {"other\\f.txt", "f"},      {"other\\a.txt", "outside a"},
         };
         for (auto &file : files)
             ASSERT_TRUE(WriteTextFile(tree / file[0], file[1]));
@@ -219,8 +219,7 @@ protected:
     /* NIChooseFiles1 with the user's choice; *array receives the result. */
     JavaOutcome ChooseFiles1(const std::string &directory, int multiSelect, int layout,
                              int mustBeInside, int maxFiles, int copyOutside,
-                             const UserChoice &choice, HObject *array,
-                             SeenDialog *seen = NULL)
+                             const UserChoice &choice, HObject *array, SeenDialog *seen = NULL)
     {
         auto choose = EXPORT(NIChooseFiles1);
         HString directoryText = JavaText(directory);
@@ -251,10 +250,10 @@ struct FilesCase {
     int layout;
     int mustBeInside;
     int copyOutside;
-    const char *folder;   /* below the tree, or null to stay */
-    const char *names;    /* "%T" stands for the tree */
-    std::vector<std::string> expected;   /* "%T" likewise */
-    std::vector<std::string> copies;     /* made in dir, below the tree */
+    const char *folder;                /* below the tree, or null to stay */
+    const char *names;                 /* "%T" stands for the tree */
+    std::vector<std::string> expected; /* "%T" likewise */
+    std::vector<std::string> copies;   /* made in dir, below the tree */
 };
 
 static std::string Expand(std::string text, const std::string &tree)
@@ -264,6 +263,8 @@ static std::string Expand(std::string text, const std::string &tree)
     return text;
 }
 
+/* A table laid out by hand: each case on its lines, as the columns read. */
+/* clang-format off */
 static const FilesCase FILES_CASES[] = {
     {"single, full paths", 1, 1, 0, 0, NULL, "a.txt",
      {"%T\\dir", "%T\\dir\\a.txt", ""}, {}},
@@ -293,6 +294,7 @@ static const FilesCase FILES_CASES[] = {
     {"multiple, inside, nothing to copy", 1, 1, 1, 1, NULL, "\"a.txt\" \"b.txt\"",
      {"%T\\dir", "%T\\dir\\a.txt", "%T\\dir\\b.txt", ""}, {}},
 };
+/* clang-format on */
 
 TEST_F(DialogExports, ChooseFilesInEveryFormAndLayout)
 {
@@ -376,8 +378,7 @@ TEST_F(DialogExports, MoreFilesThanAllowedNamesTheLimit)
 {
     HObject array = NULL;
     JavaOutcome outcome = ChooseFiles1(dir, 1, 1, 0, 2, 1,
-                                       UserChoice{other, "\"e.txt\" \"f.txt\" \"a.txt\""},
-                                       &array);
+                                       UserChoice{other, "\"e.txt\" \"f.txt\" \"a.txt\""}, &array);
     EXPECT_TRUE(array == NULL);
     ASSERT_TRUE(outcome.raised);
     EXPECT_EQ("The number of selected files is too long.Currently you can choose up to %s "
@@ -401,7 +402,9 @@ TEST_F(DialogExports, CancelGivesNullOrAnEmptyString)
     SeenDialog seen = {};
     outcome = RunJavaCall(
         [&] { chosen = chooseFile(NULL, directory, StandinString(L""), NULL, 1, 0); },
-        [&] { seen = DriveFileDialog(UserChoice{"", ""}); });
+        [&] {
+            seen = DriveFileDialog(UserChoice{"", ""});
+        });
     EXPECT_TRUE(seen.found);
     EXPECT_FALSE(outcome.raised);
     EXPECT_EQ("", TextOf(chosen));
@@ -430,7 +433,9 @@ TEST_F(DialogExports, ChooseFileCopiesInAndReturnsEntryOne)
                 chosen = chooseFile(NULL, directory, StandinString(L"Text"),
                                     StandinString(L"*.txt"), c.layout, 1 - (c.copy != NULL));
             },
-            [&] { seen = DriveFileDialog(UserChoice{"", Expand(c.names, tree.path)}); });
+            [&] {
+                seen = DriveFileDialog(UserChoice{"", Expand(c.names, tree.path)});
+            });
         EXPECT_FALSE(outcome.raised) << outcome.message();
         EXPECT_EQ(Expand(c.expected, tree.path), TextOf(chosen));
         if (c.copy) {
@@ -446,7 +451,9 @@ TEST_F(DialogExports, InvalidLayoutAfterACopyRemovesTheCopy)
     HString directory = JavaText(dir);
     JavaOutcome outcome = RunJavaCall(
         [&] { chosen = chooseFile(NULL, directory, NULL, NULL, 7, 0); },
-        [&] { DriveFileDialog(UserChoice{"", other + "\\e.txt"}); });
+        [&] {
+            DriveFileDialog(UserChoice{"", other + "\\e.txt"});
+        });
     EXPECT_TRUE(chosen == NULL);
     ASSERT_TRUE(outcome.raised);
     EXPECT_EQ(SystemText(ERROR_INVALID_PARAMETER), outcome.message());
@@ -459,8 +466,9 @@ TEST_F(DialogExports, FilterNameWithoutPatternFailsToConvert)
     HString directory = JavaText(dir);
     HString chosen = (HString)NotReturned();
     JavaOutcome outcome = RunJavaCall(
-        [&] { chosen = chooseFile(NULL, directory, StandinString(L"Text"),
-                                  StandinString(L""), 1, 0); },
+        [&] {
+            chosen = chooseFile(NULL, directory, StandinString(L"Text"), StandinString(L""), 1, 0);
+        },
         [] {});
     EXPECT_TRUE(chosen == NULL);
     ASSERT_TRUE(outcome.raised);
@@ -476,8 +484,7 @@ TEST_F(DialogExports, MaxFilesOutOfRangeShowsNoDialog)
         SCOPED_TRACE(maxFiles);
         HObject array = NotReturned();
         JavaOutcome outcome = RunJavaCall(
-            [&] { array = chooseFiles(NULL, directory, NULL, NULL, 1, 1, 0, maxFiles); },
-            [] {});
+            [&] { array = chooseFiles(NULL, directory, NULL, NULL, 1, 1, 0, maxFiles); }, [] {});
         EXPECT_TRUE(array == NULL);
         ASSERT_TRUE(outcome.raised);
         EXPECT_STREQ("com/zorv/ZORVException", outcome.exception.className);
@@ -492,7 +499,9 @@ TEST_F(DialogExports, ChooseFilesNeverCopies)
     HObject array = NULL;
     JavaOutcome outcome = RunJavaCall(
         [&] { array = chooseFiles(NULL, directory, NULL, NULL, 1, 1, 0, 5); },
-        [&] { DriveFileDialog(UserChoice{other, "\"e.txt\" \"f.txt\""}); });
+        [&] {
+            DriveFileDialog(UserChoice{other, "\"e.txt\" \"f.txt\""});
+        });
     EXPECT_FALSE(outcome.raised) << outcome.message();
     EXPECT_EQ((std::vector<std::string>{other, other + "\\e.txt", other + "\\f.txt", ""}),
               TextsOf(array));
@@ -524,8 +533,7 @@ TEST_F(DialogExports, DriveRootGetsNoSecondSeparator)
 
     /* The dialog opens in the root; the multiple form gives it as "C:\\". */
     HObject array = NULL;
-    JavaOutcome outcome = ChooseFiles1(drive + "\\", 1, 1, 0, 5, 0, UserChoice{"", names},
-                                       &array);
+    JavaOutcome outcome = ChooseFiles1(drive + "\\", 1, 1, 0, 5, 0, UserChoice{"", names}, &array);
     EXPECT_FALSE(outcome.raised) << outcome.message();
     EXPECT_EQ((std::vector<std::string>{drive + "\\", first, second, ""}), TextsOf(array));
 
@@ -567,8 +575,7 @@ TEST_F(DialogExports, PathTooLongForAnEntryFailsNamingIt)
         EXPECT_TRUE(array == NULL);
         ASSERT_TRUE(outcome.raised);
         EXPECT_NE(std::string::npos, outcome.message().find("too long")) << outcome.message();
-        EXPECT_EQ((std::vector<std::string>{deep + "\\" + longName, "259"}),
-                  outcome.arguments());
+        EXPECT_EQ((std::vector<std::string>{deep + "\\" + longName, "259"}), outcome.arguments());
         EXPECT_FALSE(Exists(deep + "\\e.txt"));
     }
 }
@@ -603,13 +610,12 @@ protected:
                                            BIF_STATUSTEXT, chosen, flag);
                 },
                 [&] {
-                    HWND browser = WaitForTopWindow("#32770", NULL, GetCurrentProcessId(),
-                                                    WAIT_MS);
+                    HWND browser = WaitForTopWindow("#32770", NULL, GetCurrentProcessId(), WAIT_MS);
                     ASSERT_TRUE(browser != NULL) << "no folder browser";
                     run.title = ControlText(browser, BROWSER_TITLE);
                     /* The callback's selection shows in the status line. */
-                    for (DWORD waited = 0; ControlText(browser, BROWSER_STATUS).empty() &&
-                                           waited < 3000;
+                    for (DWORD waited = 0;
+                         ControlText(browser, BROWSER_STATUS).empty() && waited < 3000;
                          waited += 20)
                         Sleep(20);
                     run.status = ControlText(browser, BROWSER_STATUS);
@@ -702,8 +708,7 @@ TEST_F(DialogExports, MessageBoxShowsAndAnswers)
     JavaOutcome outcome = RunJavaCall(
         [&] {
             answer = messageBox(NULL, 0, StandinString(L"Save the changes?"),
-                                StandinString(L"Vantrel question"),
-                                MB_YESNO | MB_ICONQUESTION);
+                                StandinString(L"Vantrel question"), MB_YESNO | MB_ICONQUESTION);
         },
         [&] {
             HWND box = WaitForTopWindow("#32770", "Vantrel question", GetCurrentProcessId(),

@@ -69,8 +69,8 @@ TEST(ErrorRecord, FieldsAreCutToTheirSize)
     std::string id(25, 'i');
     std::string format(3000, 'f');
     std::string argument(2000, 'a');
-    SetErrorRecord(number.c_str(), id.c_str(), format.c_str(), 7, argument.c_str(), NULL,
-                   "3", "4", "5", "6", "7");
+    SetErrorRecord(number.c_str(), id.c_str(), format.c_str(), 7, argument.c_str(), NULL, "3", "4",
+                   "5", "6", "7");
     const ErrorRecord *text = GetErrorText(STATUS_APP_ERROR);
     ASSERT_TRUE(text != NULL);
     EXPECT_EQ(number.substr(0, 19), text->errorNumber);
@@ -161,7 +161,8 @@ TEST(ErrorRecord, UnknownCodesGetTheFallbackText)
     DWORD code = 0x2BADF00D;
     ASSERT_EQ(0, GetSystemErrorText(&code, text, sizeof(text)));
     EXPECT_STREQ("Cannot obtain a windows system error string \n"
-                 "for the thread's last error code value 732819469.", text);
+                 "for the thread's last error code value 732819469.",
+                 text);
 
     SetStoredSysError((int)code);
     EXPECT_STREQ("Cannot obtain a windows system error string"

@@ -37,14 +37,16 @@ static FILETIME At(int64_t ticks)
 
 TEST(FileTimeToSeconds, CountsSignedSecondsSince1970)
 {
-    static const struct { int64_t ticks, seconds; } cases[] = {
+    static const struct {
+        int64_t ticks, seconds;
+    } cases[] = {
         {116444736000000000LL, 0},
         {116444736000000000LL + 1007469136LL * 10000000, 1007469136},   /* 2001-12-04 12:32:16 */
         {116444736000000000LL + 4294967296LL * 10000000, 4294967296LL}, /* 2106-02-07 06:28:16 */
         {116444736000000000LL + 7258118400LL * 10000000, 7258118400LL}, /* 2200-01-01 */
-        {116444736000000000LL - 1, -1},        /* a part of a second before 1970 */
+        {116444736000000000LL - 1, -1}, /* a part of a second before 1970 */
         {116444736000000000LL - 10000000, -1},
-        {0, -11644473600LL},                   /* 1601-01-01 */
+        {0, -11644473600LL}, /* 1601-01-01 */
     };
     for (const auto &c : cases) {
         FILETIME time = At(c.ticks);
@@ -188,10 +190,10 @@ protected:
     int GetFileInfo(const std::string &directory, const std::string &name, FileInfoCall &c,
                     bool withType = true)
     {
-        return EXPORT(Win32GetFileInfo)(
-            NULL, Java(directory), Java(name), c.fullPath, c.shortPath, c.reserved,
-            withType ? c.typeName : NULL, c.size, c.links, c.created, c.createdSeconds,
-            c.accessed, c.accessedSeconds, c.written, c.writtenSeconds, c.attributes);
+        return EXPORT(Win32GetFileInfo)(NULL, Java(directory), Java(name), c.fullPath, c.shortPath,
+                                        c.reserved, withType ? c.typeName : NULL, c.size, c.links,
+                                        c.created, c.createdSeconds, c.accessed, c.accessedSeconds,
+                                        c.written, c.writtenSeconds, c.attributes);
     }
 };
 
@@ -228,11 +230,21 @@ static void ExpectFileAgreesWithWindows(const FileInfoCall &c, const std::string
     EXPECT_EQ(times.st_atime, c.accessedSeconds->body[0]);
     EXPECT_EQ(times.st_mtime, c.writtenSeconds->body[0]);
 
-    static const struct { DWORD bit; const char *text; } order[] = {
-        {0x10, "directory"}, {0x01, "read-only"}, {0x20, "archive"}, {0x02, "hidden"},
-        {0x04, "system"}, {0x800, "compressed"}, {0x40, "encrypted"},
-        {0x80, "no attributes set"}, {0x1000, "moved to offline storage"},
-        {0x400, "reparse point"}, {0x200, "sparse file"}, {0x100, "temporary storage"}};
+    static const struct {
+        DWORD bit;
+        const char *text;
+    } order[] = {{0x10, "directory"},
+                 {0x01, "read-only"},
+                 {0x20, "archive"},
+                 {0x02, "hidden"},
+                 {0x04, "system"},
+                 {0x800, "compressed"},
+                 {0x40, "encrypted"},
+                 {0x80, "no attributes set"},
+                 {0x1000, "moved to offline storage"},
+                 {0x400, "reparse point"},
+                 {0x200, "sparse file"},
+                 {0x100, "temporary storage"}};
     std::vector<std::string> expected;
     for (const auto &entry : order)
         if (info.dwFileAttributes & entry.bit)
@@ -256,7 +268,11 @@ TEST_F(FileExports, FilesAndDirectoriesAgreeWithWindows)
     SetFileAttributesA((dir / "secret.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     ASSERT_TRUE(CreateDirectoryA((dir / "sub").c_str(), NULL));
 
-    struct { std::string directory, name, path; bool isDirectory; const char *first; } cases[] = {
+    struct {
+        std::string directory, name, path;
+        bool isDirectory;
+        const char *first;
+    } cases[] = {
         {dir.path, "plain.txt", dir / "plain.txt", false, NULL},
         {dir.path + "\\", "plain.txt", dir / "plain.txt", false, NULL},
         {dir.path + "/", "plain.txt", dir / "plain.txt", false, NULL},
@@ -300,8 +316,8 @@ TEST_F(FileExports, SparseFileOverFourGigabytes)
     ExpectFileAgreesWithWindows(c, path, false);
 
     uint32_t high = 0, low = 0;
-    ASSERT_EQ(0, QueryFileInfo(path.c_str(), NULL, NULL, NULL, &high, &low, NULL, NULL, NULL,
-                               NULL, NULL, NULL, NULL, NULL, NULL));
+    ASSERT_EQ(0, QueryFileInfo(path.c_str(), NULL, NULL, NULL, &high, &low, NULL, NULL, NULL, NULL,
+                               NULL, NULL, NULL, NULL, NULL));
     EXPECT_EQ(1u, high);
     EXPECT_EQ(1073741824u, low);
 }
@@ -420,16 +436,18 @@ TEST_F(FileExports, JoinedPathsOverTheLimitAreRefusedUncut)
     /* The temporary directory plus a name of its own length: exactly 258. */
     std::string base = dir.path + "\\";
     std::string name258(258 - base.size(), 'n');
-    HANDLE file = CreateFileA((base + name258).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              0, NULL);
-    if (file != INVALID_HANDLE_VALUE) {   /* the file system may refuse so long a name */
+    HANDLE file = CreateFileA((base + name258).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0,
+                              NULL);
+    if (file != INVALID_HANDLE_VALUE) { /* the file system may refuse so long a name */
         CloseHandle(file);
         FileInfoCall c;
         EXPECT_EQ(0, GetFileInfo(dir.path, name258, c, false));
         EXPECT_EQ(base + name258, Text(c.fullPath));
     }
 
-    struct { std::string directory, name, shown; } cases[] = {
+    struct {
+        std::string directory, name, shown;
+    } cases[] = {
         {dir.path, name258 + "x", base + name258 + "x"},
         {dir.path + "\\", name258 + "x", base + name258 + "x"},
         {std::string(259, 'd'), "", std::string(259, 'd') + "\\"},
@@ -449,8 +467,8 @@ TEST_F(FileExports, JoinedPathsOverTheLimitAreRefusedUncut)
     ArrayOfString *name = StandinObjectArray("java/lang/String", 1);
     ArrayOfInt *component = StandinIntArray(1);
     component->body[0] = -7;
-    EXPECT_EQ(32, EXPORT(Win32GetFileSystemInfo)(NULL, Java(dir.path), Java(name258 + "x"),
-                                                 name, NULL, component));
+    EXPECT_EQ(32, EXPORT(Win32GetFileSystemInfo)(NULL, Java(dir.path), Java(name258 + "x"), name,
+                                                 NULL, component));
     TakeException();
     EXPECT_EQ(-7, component->body[0]);
 }
@@ -469,13 +487,20 @@ TEST_F(FileExports, FileSystemAgreesWithWindows)
                                       fileSystem, ARRAY_SIZE(fileSystem)));
     EXPECT_EQ(fileSystem, Text(name));
     EXPECT_EQ((int32_t)maxComponent, component->body[0]);
-    static const struct { DWORD bit; const char *start; } order[] = {
-        {0x2, "The file system preserves the case"}, {0x1, "The file system supports case-"},
-        {0x4, "The file system supports Unicode"}, {0x8, "The file system preserves and"},
-        {0x10, "The file system supports file-based"}, {0x8000, "The specified volume"},
-        {0x20000, "The file system supports the Encrypted"},
-        {0x10000, "The file system supports object"}, {0x80, "The file system supports sparse"},
-        {0x40, "The file system supports reparse"}, {0x20, "The file system supports disk"}};
+    static const struct {
+        DWORD bit;
+        const char *start;
+    } order[] = {{0x2, "The file system preserves the case"},
+                 {0x1, "The file system supports case-"},
+                 {0x4, "The file system supports Unicode"},
+                 {0x8, "The file system preserves and"},
+                 {0x10, "The file system supports file-based"},
+                 {0x8000, "The specified volume"},
+                 {0x20000, "The file system supports the Encrypted"},
+                 {0x10000, "The file system supports object"},
+                 {0x80, "The file system supports sparse"},
+                 {0x40, "The file system supports reparse"},
+                 {0x20, "The file system supports disk"}};
     std::vector<std::string> texts = Texts(flags);
     size_t next = 0;
     for (const auto &entry : order) {
@@ -503,8 +528,10 @@ TEST_F(FileExports, StorageAgreesWithWindows)
                                       NULL, 0));
     EXPECT_EQ(volume, Text(label));
     EXPECT_EQ(std::to_string((int32_t)number), Text(serial));
-    static const char *const types[] = {"Unknown", "Win32Path does not exist", "Removable",
-                                        "Fixed", "Remote", "CD-ROM", "RAM Disk"};
+    static const char *const types[] = {"Unknown",   "Win32Path does not exist",
+                                        "Removable", "Fixed",
+                                        "Remote",    "CD-ROM",
+                                        "RAM Disk"};
     EXPECT_EQ(types[GetDriveTypeA(root.c_str())], Text(type));
     EXPECT_EQ(1, known->body[0]);
     ULARGE_INTEGER available, total, free;
@@ -537,7 +564,7 @@ TEST_F(FileExports, CreatesEmptyFiles)
 }
 
 struct TempCase {
-    const char *tmp;    /* "dir", "missing", "file", "long", "long260", "deep" or null (absent) */
+    const char *tmp; /* "dir", "missing", "file", "long", "long260", "deep" or null (absent) */
     const char *temp;
     const char *result; /* which value comes back, or null for a failure */
     const char *message;
@@ -598,11 +625,16 @@ TEST_F(FileExports, TemporaryDirectoryDecisionTable)
         ASSERT_TRUE(WriteTextFile(base + "\\file", "f"));
         auto value = [&](const char *kind, const char *which) -> std::string {
             std::string k = kind;
-            if (k.empty()) return "";
-            if (k == "long") return base + "\\" + std::string(300, 'l');
-            if (k == "long260") return base + "\\" + std::string(259 - base.size(), 'l');
-            if (k == "deep") return base + "\\no\\" + which;
-            if (k == "missing") return base + "\\" + which;
+            if (k.empty())
+                return "";
+            if (k == "long")
+                return base + "\\" + std::string(300, 'l');
+            if (k == "long260")
+                return base + "\\" + std::string(259 - base.size(), 'l');
+            if (k == "deep")
+                return base + "\\no\\" + which;
+            if (k == "missing")
+                return base + "\\" + which;
             return base + "\\" + k;
         };
         std::string tmp = c.tmp ? value(c.tmp, "tmpdir") : "";

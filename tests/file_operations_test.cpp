@@ -30,13 +30,13 @@
  * fail part way through a copy: it reads as the runtime does, and once
  * armed it lets that many reads pass and fails the next one, with a short
  * count and no end of file, as a read error does. */
-static int g_readsBeforeFailure = -1;   /* -1: none fails */
+static int g_readsBeforeFailure = -1; /* -1: none fails */
 
 extern "C" size_t __cdecl fread(void *buffer, size_t size, size_t count, FILE *stream)
 {
     typedef size_t(__cdecl * ReadFn)(void *, size_t, size_t, FILE *);
-    static const ReadFn runtime =
-        (ReadFn)(void *)GetProcAddress(GetModuleHandleA("msvcrt.dll"), "fread");
+    static const ReadFn runtime = (ReadFn)(void *)GetProcAddress(GetModuleHandleA("msvcrt.dll"),
+                                                                 "fread");
     if (g_readsBeforeFailure == 0) {
         g_readsBeforeFailure = -1;
         errno = EIO;
@@ -151,14 +151,17 @@ TEST_F(FileWrappers, ProbesTellPresentMissingAndLockedFiles)
     Prepare(file, "f");
     Prepare(locked, "l", true);
 
-    struct Case { std::string path; int mode, status, accessible; };
+    struct Case {
+        std::string path;
+        int mode, status, accessible;
+    };
     const Case accessCases[] = {
-        { file, 0, STATUS_OK, 1 },
-        { dir.path, 0, STATUS_OK, 1 },
-        { file, 2, STATUS_OK, 1 },
-        { locked, 2, STATUS_OK, 0 },           /* EACCES is an answer */
-        { missing, 0, STATUS_OK, 0 },          /* so is a missing file, for mode 0 */
-        { missing, 2, STATUS_APP_ERROR, -1 },  /* but not for a write probe */
+        {file, 0, STATUS_OK, 1},
+        {dir.path, 0, STATUS_OK, 1},
+        {file, 2, STATUS_OK, 1},
+        {locked, 2, STATUS_OK, 0},          /* EACCES is an answer */
+        {missing, 0, STATUS_OK, 0},         /* so is a missing file, for mode 0 */
+        {missing, 2, STATUS_APP_ERROR, -1}, /* but not for a write probe */
     };
     for (const Case &c : accessCases) {
         SCOPED_TRACE(c.path + " mode " + std::to_string(c.mode));
@@ -195,12 +198,17 @@ TEST_F(FileWrappers, RemoveClearsReadOnlyAndPassesOverMissingFiles)
 {
     std::string sub = dir / "sub";
     ASSERT_TRUE(CreateDirectoryA(sub.c_str(), NULL));
-    struct Case { const char *name, *content; bool readOnly; int status; bool gone; };
+    struct Case {
+        const char *name, *content;
+        bool readOnly;
+        int status;
+        bool gone;
+    };
     const Case cases[] = {
-        { "plain.txt", "p", false, STATUS_OK, true },
-        { "locked.txt", "l", true, STATUS_OK, true },
-        { "none.txt", ABSENT, false, STATUS_OK, true },
-        { "sub", ABSENT, false, STATUS_APP_ERROR, false },   /* a directory is no file */
+        {"plain.txt", "p", false, STATUS_OK, true},
+        {"locked.txt", "l", true, STATUS_OK, true},
+        {"none.txt", ABSENT, false, STATUS_OK, true},
+        {"sub", ABSENT, false, STATUS_APP_ERROR, false}, /* a directory is no file */
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,13 +225,17 @@ TEST_F(FileWrappers, RemoveClearsReadOnlyAndPassesOverMissingFiles)
 
 TEST_F(FileWrappers, CreateNewFileMakesEmptiesOrLeavesAlone)
 {
-    struct Case { const char *before; int truncate, status, existed; const char *after; };
+    struct Case {
+        const char *before;
+        int truncate, status, existed;
+        const char *after;
+    };
     const Case cases[] = {
-        { ABSENT, 0, STATUS_OK, -1, "" },
-        { ABSENT, 1, STATUS_OK, -1, "" },
-        { "keep", 0, 1, 1, "keep" },
-        { "keep", 1, STATUS_OK, -1, "" },
-        { "keep", 2, STATUS_APP_ERROR, -1, "keep" },   /* exclusive, without the answer 1 */
+        {ABSENT, 0, STATUS_OK, -1, ""},
+        {ABSENT, 1, STATUS_OK, -1, ""},
+        {"keep", 0, 1, 1, "keep"},
+        {"keep", 1, STATUS_OK, -1, ""},
+        {"keep", 2, STATUS_APP_ERROR, -1, "keep"}, /* exclusive, without the answer 1 */
     };
     int round = 0;
     for (const Case &c : cases) {
@@ -265,15 +277,15 @@ TEST_F(FileWrappers, MovesWithAndWithoutOverwrite)
         const char *sourceAfter, *targetAfter;
     };
     const Case cases[] = {
-        { "b.txt", "source", ABSENT, false, 0, STATUS_OK, ABSENT, "source" },
-        { "b.txt", "source", "target", false, 0, STATUS_APP_ERROR, "source", "target" },
-        { "b.txt", "source", "target", false, 1, STATUS_OK, ABSENT, "source" },
-        { "b.txt", "source", "target", true, 1, STATUS_OK, ABSENT, "source" },
+        {"b.txt", "source", ABSENT, false, 0, STATUS_OK, ABSENT, "source"},
+        {"b.txt", "source", "target", false, 0, STATUS_APP_ERROR, "source", "target"},
+        {"b.txt", "source", "target", false, 1, STATUS_OK, ABSENT, "source"},
+        {"b.txt", "source", "target", true, 1, STATUS_OK, ABSENT, "source"},
         /* A missing source is found before the target is removed. */
-        { "b.txt", ABSENT, "target", false, 1, STATUS_APP_ERROR, ABSENT, "target" },
+        {"b.txt", ABSENT, "target", false, 1, STATUS_APP_ERROR, ABSENT, "target"},
         /* The same file but for case or spelling: nothing is removed or renamed. */
-        { "A.TXT", "source", ABSENT, false, 1, STATUS_OK, "source", "source" },
-        { ".\\a.txt", "source", ABSENT, false, 1, STATUS_OK, "source", "source" },
+        {"A.TXT", "source", ABSENT, false, 1, STATUS_OK, "source", "source"},
+        {".\\a.txt", "source", ABSENT, false, 1, STATUS_OK, "source", "source"},
     };
     int round = 0;
     for (const Case &c : cases) {
@@ -306,8 +318,8 @@ TEST_F(FileWrappers, AFailedMoveOntoAnExistingTargetKeepsBothFiles)
     std::string source = dir / "a.txt", target = dir / "b.txt";
     Prepare(source, "source");
     Prepare(target, "target", true);
-    HANDLE held = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE held = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
+                              NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     errno = ERRNO_BEFORE;
     EXPECT_EQ(STATUS_APP_ERROR, CrtMoveFile(target.c_str(), source.c_str(), 1));
@@ -330,9 +342,12 @@ std::string SourceBytes(size_t size)
 
 typedef int (*CopyOperation)(const char *target, const char *source, const int *permission,
                              int overwrite);
-const struct { const char *name; CopyOperation copy; } COPIES[] = {
-    { "CopyFileA", CrtCopyFile },
-    { "streams", CrtCopyFileByStreams },
+const struct {
+    const char *name;
+    CopyOperation copy;
+} COPIES[] = {
+    {"CopyFileA", CrtCopyFile},
+    {"streams", CrtCopyFileByStreams},
 };
 
 /* Each copy starts from a.txt, over three blocks of the stream copy, in a
@@ -345,17 +360,17 @@ TEST_F(FileWrappers, CopiesWithAndWithoutOverwrite)
         bool sourcePresent;
         const char *targetBefore;
         int overwrite;
-        int status[2];   /* CopyFileA, streams */
+        int status[2]; /* CopyFileA, streams */
         const char *targetAfter;
     };
     const Case cases[] = {
-        { "b.txt", true, ABSENT, 0, { STATUS_OK, STATUS_OK }, "<source>" },
-        { "b.txt", true, "target", 0, { STATUS_APP_ERROR, STATUS_APP_ERROR }, "target" },
-        { "b.txt", true, "target", 1, { STATUS_OK, STATUS_OK }, "<source>" },
-        { "b.txt", false, "target", 1, { STATUS_SYSTEM_ERROR, STATUS_APP_ERROR }, "target" },
-        { "b.txt", false, ABSENT, 0, { STATUS_SYSTEM_ERROR, STATUS_APP_ERROR }, ABSENT },
-        { "A.TXT", true, ABSENT, 1, { STATUS_OK, STATUS_OK }, "<source>" },
-        { ".\\a.txt", true, ABSENT, 1, { STATUS_OK, STATUS_OK }, "<source>" },
+        {"b.txt", true, ABSENT, 0, {STATUS_OK, STATUS_OK}, "<source>"},
+        {"b.txt", true, "target", 0, {STATUS_APP_ERROR, STATUS_APP_ERROR}, "target"},
+        {"b.txt", true, "target", 1, {STATUS_OK, STATUS_OK}, "<source>"},
+        {"b.txt", false, "target", 1, {STATUS_SYSTEM_ERROR, STATUS_APP_ERROR}, "target"},
+        {"b.txt", false, ABSENT, 0, {STATUS_SYSTEM_ERROR, STATUS_APP_ERROR}, ABSENT},
+        {"A.TXT", true, ABSENT, 1, {STATUS_OK, STATUS_OK}, "<source>"},
+        {".\\a.txt", true, ABSENT, 1, {STATUS_OK, STATUS_OK}, "<source>"},
     };
     int round = 0;
     for (size_t which = 0; which < ARRAY_SIZE(COPIES); which++) {
@@ -373,7 +388,7 @@ TEST_F(FileWrappers, CopiesWithAndWithoutOverwrite)
             EXPECT_TRUE(after == (strcmp(c.targetAfter, "<source>") == 0 ? bytes : c.targetAfter))
                 << after.size() << " bytes";
             EXPECT_TRUE(FileContent(source) == (c.sourcePresent ? bytes : ABSENT));
-            if (which == 1 && !c.sourcePresent) {   /* a failed fopen, not a refusal */
+            if (which == 1 && !c.sourcePresent) { /* a failed fopen, not a refusal */
                 EXPECT_EQ(0, errno);
             }
         }
@@ -384,13 +399,15 @@ TEST_F(FileWrappers, CopiesWithAndWithoutOverwrite)
  * copy, not one left read-only or half-written. */
 TEST_F(FileWrappers, StreamCopyTargetsAreWholeAndWritable)
 {
-    struct Case { size_t size; int overwrite; const int *permission; bool readOnly; };
+    struct Case {
+        size_t size;
+        int overwrite;
+        const int *permission;
+        bool readOnly;
+    };
     const Case cases[] = {
-        { 0, 0, NULL, false },
-        { 10240, 0, NULL, false },   /* exactly one block */
-        { 10241, 1, NULL, false },
-        { 100, 0, &READ_ONLY, true },
-        { 100, 1, &READ_WRITE, false },
+        {0, 0, NULL, false},     {10240, 0, NULL, false}, /* exactly one block */
+        {10241, 1, NULL, false}, {100, 0, &READ_ONLY, true}, {100, 1, &READ_WRITE, false},
     };
     int round = 0;
     for (const Case &c : cases) {
@@ -399,8 +416,8 @@ TEST_F(FileWrappers, StreamCopyTargetsAreWholeAndWritable)
         std::string source = base + "\\a.bin", target = base + "\\b.bin";
         const std::string bytes = SourceBytes(c.size);
         Prepare(source, bytes);
-        ASSERT_EQ(STATUS_OK, CrtCopyFileByStreams(target.c_str(), source.c_str(), c.permission,
-                                                  c.overwrite));
+        ASSERT_EQ(STATUS_OK,
+                  CrtCopyFileByStreams(target.c_str(), source.c_str(), c.permission, c.overwrite));
         EXPECT_TRUE(FileContent(target) == bytes);
         EXPECT_EQ(c.readOnly, IsReadOnly(target));
         if (!c.readOnly) {
@@ -505,29 +522,33 @@ TEST_F(FileWrappers, TempFileStreamCanBeWrittenAndReadBack)
 
 TEST(TextSearch, SuffixAndLastOccurrence)
 {
-    struct Case { const char *text, *part; int suffixAt, lastAt; };   /* -1: null */
+    struct Case {
+        const char *text, *part;
+        int suffixAt, lastAt;
+    }; /* -1: null */
     const Case cases[] = {
-        { "report.txt", ".txt", 6, 6 },
-        { ".txt", ".txt", 0, 0 },
-        { "txt", ".txt", -1, -1 },          /* longer than the text */
-        { "report.TXT", ".txt", -1, -1 },   /* case counts */
-        { "x.txt.bak", ".txt", -1, 1 },
-        { "abab", "ab", 2, 2 },
-        { "abb", "ab", -1, 0 },
-        { "aaa", "aa", 1, 1 },              /* overlapping parts */
-        { "", "a", -1, -1 },
-        { "a", "", -1, -1 },
-        { NULL, "a", -1, -1 },
-        { "a", NULL, -1, -1 },
+        {"report.txt", ".txt", 6, 6},
+        {".txt", ".txt", 0, 0},
+        {"txt", ".txt", -1, -1},        /* longer than the text */
+        {"report.TXT", ".txt", -1, -1}, /* case counts */
+        {"x.txt.bak", ".txt", -1, 1},
+        {"abab", "ab", 2, 2},
+        {"abb", "ab", -1, 0},
+        {"aaa", "aa", 1, 1}, /* overlapping parts */
+        {"", "a", -1, -1},
+        {"a", "", -1, -1},
+        {NULL, "a", -1, -1},
+        {"a", NULL, -1, -1},
     };
     auto offset = [](const char *text, const char *found) {
         return found ? (int)(found - text) : -1;
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.text ? c.text : "(null)") + " / " + (c.part ? c.part : "(null)"));
+        SCOPED_TRACE(std::string(c.text ? c.text : "(null)") + " / " +
+                     (c.part ? c.part : "(null)"));
         EXPECT_EQ(c.suffixAt, offset(c.text, EndsWith(c.text, c.part)));
         EXPECT_EQ(c.lastAt, offset(c.text, FindLastText(c.text, c.part)));
     }
 }
 
-}  // namespace
+} // namespace

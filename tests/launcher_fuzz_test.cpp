@@ -23,10 +23,10 @@ const DWORD CHILD_EXIT = 7;
 /* Groups keep a switch and its value together wherever they are moved. */
 struct Generated {
     std::vector<Elements> groups;
-    std::map<int, std::string> numbered;   /* what the child must receive */
+    std::map<int, std::string> numbered; /* what the child must receive */
     bool quiet = false;
     bool wait = false;
-    bool valid = true;                     /* every element well formed */
+    bool valid = true; /* every element well formed */
 };
 
 class LauncherFuzz : public ::testing::Test {
@@ -44,8 +44,8 @@ protected:
 
     std::string Value()
     {
-        static const char *const pieces[] = {"a", "Z9", " ", "\t", "\"", "\\", "\\\\", "-w",
-                                             "/q", "%s", "\xe9", ",", "*?", "-1"};
+        static const char *const pieces[] = {"a",  "Z9", " ",  "\t",   "\"", "\\", "\\\\",
+                                             "-w", "/q", "%s", "\xe9", ",",  "*?", "-1"};
         std::string value;
         for (size_t n = Pick(6); n > 0; n--)
             value += pieces[Pick(ARRAY_SIZE(pieces))];
@@ -55,12 +55,10 @@ protected:
     /* Where the executable comes from, or a malformed element. */
     void AddTarget(Generated *g)
     {
-        static const char *const broken[] = {"x", "-zz", "-drk 9", "-d", "-ea", "/dexe -dexe",
-                                             "-drk 2", "-d C:\\ -de PATH"};
+        static const char *const broken[] = {"x",   "-zz",         "-drk 9", "-d",
+                                             "-ea", "/dexe -dexe", "-drk 2", "-d C:\\ -de PATH"};
         switch (Pick(8)) {
-        case 0:
-            g->groups.insert(g->groups.end(), {{"-d", root.path}, {"-er", "app.exe"}});
-            break;
+        case 0: g->groups.insert(g->groups.end(), {{"-d", root.path}, {"-er", "app.exe"}}); break;
         case 1:
             g->groups.insert(g->groups.end(), {{"-er", "ap?.exe"}, {"-r"}, {"-d", root.path}});
             break;
@@ -77,8 +75,7 @@ protected:
             g->groups.push_back(group);
             break;
         }
-        default:
-            g->groups.push_back({"-ea", app});
+        default: g->groups.push_back({"-ea", app});
         }
     }
 
@@ -150,7 +147,7 @@ TEST_F(LauncherFuzz, EndsWithAKnownCodeAndPassesEveryArgumentExactly)
         ASSERT_EQ(g.wait ? CHILD_EXIT : 0u, run.exitCode);
         Recording started = WaitForRecording(recordPath, 5000);
         if (!g.wait) {
-            Sleep(100);   /* the child may still be writing */
+            Sleep(100); /* the child may still be writing */
             started = ReadRecording(recordPath);
         }
         ASSERT_TRUE(started.present);
@@ -159,4 +156,4 @@ TEST_F(LauncherFuzz, EndsWithAKnownCodeAndPassesEveryArgumentExactly)
     }
 }
 
-}  // namespace
+} // namespace

@@ -11,10 +11,7 @@
 
 #include <vector>
 
-static std::string Quoted(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
+static std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
 
 class LauncherLaunch : public ::testing::Test {
 protected:
@@ -64,11 +61,16 @@ TEST_F(LauncherLaunch, ArgumentsArriveInNumberOrderExactlyAsGiven)
         const char *written;
         const char *received;
     } values[] = {
-        {"plain", "plain"},       {R"("two words")", "two words"},
-        {R"("say \"hi\"")", R"(say "hi")"}, {R"("C:\dir\\")", R"(C:\dir\)"},
-        {R"(a\\b)", R"(a\\b)"},   {R"("")", ""},
-        {"%s", "%s"},             {R"("\\\"")", R"(\")"},
-        {"-w", "-w"},             {"/q", "/q"},
+        {"plain", "plain"},
+        {R"("two words")", "two words"},
+        {R"("say \"hi\"")", R"(say "hi")"},
+        {R"("C:\dir\\")", R"(C:\dir\)"},
+        {R"(a\\b)", R"(a\\b)"},
+        {R"("")", ""},
+        {"%s", "%s"},
+        {R"("\\\"")", R"(\")"},
+        {"-w", "-w"},
+        {"/q", "/q"},
     };
     std::string arguments = "-ea " + Quoted(app) + " -w";
     std::vector<std::string> expected = {app};
@@ -102,7 +104,7 @@ TEST_F(LauncherLaunch, WithoutWaitEndsWithZeroAfterTheStart)
 {
     std::string app = App("app.exe");
     LauncherResult run;
-    Run("-ea " + Quoted(app) + " -1 -w", &run);   /* -w is the argument here */
+    Run("-ea " + Quoted(app) + " -1 -w", &run); /* -w is the argument here */
     EXPECT_EQ(0u, run.exitCode);
     Recording started = ReadRecording(recordPath);
     for (DWORD waited = 0; started.arguments.size() < 2 && waited < 5000; waited += 20) {
@@ -218,7 +220,7 @@ TEST_F(LauncherRegistry, FindsTheDirectoryOrNamesEveryKeyAndPathTried)
     const std::string notFound = " were not found in the system registry.";
     struct Case {
         std::string arguments;
-        std::string message;   /* empty: app.exe is started */
+        std::string message; /* empty: app.exe is started */
     } cases[] = {
         {"-drs " + k + "P -drss Install -drsv ,2 -er app.exe", ""},
         {"-drs " + k + "S -drv Path -er app.exe", ""},
@@ -275,7 +277,8 @@ TEST_F(LauncherLaunch, APathWithADoubleQuoteIsRefused)
         Recording started = Run(c.arguments + " -1 x -w", &run);
         EXPECT_EQ(LauncherMessage("The path name " + c.path +
                                   " contains a double quote, which a file name cannot hold."),
-                  run.box.text) << c.arguments;
+                  run.box.text)
+            << c.arguments;
         EXPECT_EQ(1u, run.exitCode) << c.arguments;
         EXPECT_FALSE(started.present) << c.arguments;
     }
@@ -288,7 +291,7 @@ TEST_F(LauncherLaunch, ACommandLineOverTheSystemLimitIsRefusedInItsOwnWords)
     std::string dir = Directory(std::string(200, 'd'));
     std::string app = App(std::string(200, 'd') + "\\app.exe");
     ScopedEnvironment variable("ZORV_TEST_LONG", dir.c_str());
-    const size_t fixed = Quoted(app).size() + 3;   /* the path, a blank, two quotes */
+    const size_t fixed = Quoted(app).size() + 3; /* the path, a blank, two quotes */
     const std::string arguments = "-de ZORV_TEST_LONG -er app.exe -w -1 ";
 
     std::string longest(32766 - fixed, 'v');

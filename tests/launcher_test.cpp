@@ -50,8 +50,9 @@ TEST(LauncherSwitches, EachBadCommandLineShowsItsMessage)
         {"-de ZORV_NO_SUCH_VARIABLE -er x", "The environment variable ZORV_NO_SUCH_VARIABLE "
                                             "varname is not found in the environment table."},
         {"-d C:\\" + std::string(250, 'x') + " -er app.exe",
-         "The path name C:\\" + std::string(250, 'x') + "\\app.exe is too long. The maximal "
-         "length is 259 characters."},
+         "The path name C:\\" + std::string(250, 'x') +
+             "\\app.exe is too long. The maximal "
+             "length is 259 characters."},
     };
     for (const Case &c : cases) {
         LauncherResult run = RunLauncher(c.arguments);
@@ -76,7 +77,7 @@ TEST(LauncherStart, FailuresOfTheSystemShowItsText)
     LauncherResult missing = RunLauncher("-ea C:\\windows\\zorv-missing.exe -1 a");
     EXPECT_EQ(SystemErrorText(ERROR_FILE_NOT_FOUND), missing.box.text);
     EXPECT_EQ(1u, missing.exitCode);
-    LauncherResult unnamed = RunLauncher("-dexe -w");   /* nothing names the file */
+    LauncherResult unnamed = RunLauncher("-dexe -w"); /* nothing names the file */
     EXPECT_TRUE(unnamed.box.found);
     EXPECT_EQ(1u, unnamed.exitCode);
 }

@@ -107,7 +107,7 @@ protected:
      * administrative share of its drive.  Empty when neither is there. */
     std::string RemoteView()
     {
-        std::string drive = UnixPath("C:\\");  /* .../dosdevices/c:/ */
+        std::string drive = UnixPath("C:\\"); /* .../dosdevices/c:/ */
         std::string share = root.substr(root.rfind('\\') + 1);
         if (drive.empty()) {
             std::string adminShare = "\\\\localhost\\" + root.substr(0, 1) + "$" + root.substr(2);
@@ -139,7 +139,7 @@ protected:
         return outcome;
     }
     struct UnixLink {
-        std::string removal, windowsPath;  /* the shell command, what it removes */
+        std::string removal, windowsPath; /* the shell command, what it removes */
     };
     TempDir temp;
     const std::string &root = temp.path;
@@ -214,7 +214,9 @@ TEST_F(Location, MaskAndModeChooseAmongEntriesDepthFirst)
 TEST_F(Location, DepthLimitAndRecursionFlagBoundTheSearch)
 {
     std::string file = Make("a\\b\\deep.txt");
-    struct { int recursive, maxDepth, found; } cases[] = {{1, 2, 0}, {1, 3, 1}, {0, 0, 0}, {1, 0, 1}};
+    struct {
+        int recursive, maxDepth, found;
+    } cases[] = {{1, 2, 0}, {1, 3, 1}, {0, 0, 0}, {1, 0, 1}};
     for (const auto &each : cases) {
         Outcome outcome = Search("deep.txt", NULL, 0, each.recursive, each.maxDepth);
         EXPECT_EQ(STATUS_OK, outcome.status);
@@ -235,7 +237,8 @@ TEST_F(Location, TreeSearchFailsOrDoesNothingWithoutMovingAway)
                                                      0, &path, NULL, NULL, &found));
     EXPECT_EQ(NULL, path);
     EXPECT_EQ(0, found);
-    EXPECT_EQ(STATUS_OK, FindFileRecursive(root.c_str(), "*", NULL, 0, 1, 0, NULL, NULL, NULL, NULL));
+    EXPECT_EQ(STATUS_OK,
+              FindFileRecursive(root.c_str(), "*", NULL, 0, 1, 0, NULL, NULL, NULL, NULL));
     EXPECT_STRCASEEQ(saved.c_str(), CurrentDirectory().c_str());
 }
 
@@ -262,7 +265,8 @@ TEST_F(Location, TreeSearchEntersALinkedDirectoryOnce)
         Make(each.tree + std::string("\\a\\b\\"));
         Make(each.tree + std::string("\\") + each.file);
         if (!MakeDirectoryLink(tree + "\\" + each.link, target))
-            GTEST_SKIP() << "this system made no directory link (symbolic link, junction or Unix link)";
+            GTEST_SKIP()
+                << "this system made no directory link (symbolic link, junction or Unix link)";
     }
     std::string remote = RemoteView();
     ASSERT_FALSE(remote.empty()) << "no UNC path reaches " << root;
@@ -336,7 +340,8 @@ TEST_F(Registry, ReadsStringsAndTreatsTheRestAsMissingOrFailed)
         int status = ReadRegistryString(HKEY_CURRENT_USER, each.key.c_str(), each.name,
                                         each.missingIsEmpty, &value);
         EXPECT_EQ(each.status, status) << each.key << " " << (each.name ? each.name : "default");
-        EXPECT_EQ(each.expected, Take(value)) << each.key << " " << (each.name ? each.name : "default");
+        EXPECT_EQ(each.expected, Take(value))
+            << each.key << " " << (each.name ? each.name : "default");
         if (status == STATUS_STORED_ERROR) {
             EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetStoredSysError());
         }
@@ -347,11 +352,11 @@ TEST_F(Registry, NonStringValueIsAnApplicationFailureWhenRequired)
 {
     for (const char *name : {"number", "expand"}) {
         char *value = NULL;
-        ASSERT_EQ(STATUS_APP_ERROR, ReadRegistryString(HKEY_CURRENT_USER, subkey.c_str(), name, 0,
-                                                       &value));
+        ASSERT_EQ(STATUS_APP_ERROR,
+                  ReadRegistryString(HKEY_CURRENT_USER, subkey.c_str(), name, 0, &value));
         EXPECT_EQ(NULL, value);
         EXPECT_STREQ("Registry data type must be string.", GetErrorText(STATUS_APP_ERROR)->format);
     }
 }
 
-}  // namespace
+} // namespace

@@ -24,10 +24,7 @@
 
 typedef std::map<std::string, std::string> MailRecord;
 
-static HString S(const wchar_t *text)
-{
-    return StandinString(text);
-}
+static HString S(const wchar_t *text) { return StandinString(text); }
 
 static ArrayOfString *Strings(const std::vector<std::wstring> &texts)
 {
@@ -60,9 +57,15 @@ static int UnloadMapi(void)
 static MailRecord Expected(const MailRecord &fields)
 {
     MailRecord record = {
-        {"session", "0"}, {"uiParam", "0"}, {"flags", "11"}, {"reserved", "0"},
-        {"message.reserved", "0"}, {"messageType", "<null>"}, {"dateReceived", "<null>"},
-        {"conversationID", "<null>"}, {"originator", "<null>"},
+        {"session", "0"},
+        {"uiParam", "0"},
+        {"flags", "11"},
+        {"reserved", "0"},
+        {"message.reserved", "0"},
+        {"messageType", "<null>"},
+        {"dateReceived", "<null>"},
+        {"conversationID", "<null>"},
+        {"originator", "<null>"},
     };
     for (const auto &field : fields)
         record[field.first] = field.second;
@@ -123,16 +126,13 @@ protected:
         UnloadMapi();
     }
     /* Sends a message with only the attachments (and no recipients). */
-    int32_t SendFiles(ArrayOfString *titles, ArrayOfString *directories,
-                      ArrayOfString *fileNames, int32_t count)
+    int32_t SendFiles(ArrayOfString *titles, ArrayOfString *directories, ArrayOfString *fileNames,
+                      int32_t count)
     {
         return send(NULL, S(L"s"), S(L"b"), 0, Strings({}), 0, Strings({}), 0, Strings({}), 0,
                     titles, directories, fileNames, count);
     }
-    int32_t SendPlain(void)
-    {
-        return SendFiles(Strings({}), Strings({}), Strings({}), 0);
-    }
+    int32_t SendPlain(void) { return SendFiles(Strings({}), Strings({}), Strings({}), 0); }
     MailRecord TakeRecord()
     {
         MailRecord fields;
@@ -171,17 +171,25 @@ protected:
 
 TEST_F(MapiMail, TheClientReceivesEveryField)
 {
-    EXPECT_EQ(0, send(NULL, S(L"Gr\u00fc\u00dfe"), S(L"Body text"), 1,
-                      Strings({L"a@x", L"b@x"}), 2, Strings({L"c@x"}), 1, Strings({L"d@x"}), 1,
-                      Strings({L"Report", L"Notes"}), Strings({L"D:\\mail", L"D:\\mail\\"}),
-                      Strings({L"a.txt", L"b.txt"}), 2));
+    EXPECT_EQ(0, send(NULL, S(L"Gr\u00fc\u00dfe"), S(L"Body text"), 1, Strings({L"a@x", L"b@x"}), 2,
+                      Strings({L"c@x"}), 1, Strings({L"d@x"}), 1, Strings({L"Report", L"Notes"}),
+                      Strings({L"D:\\mail", L"D:\\mail\\"}), Strings({L"a.txt", L"b.txt"}), 2));
     EXPECT_TRUE(TakeFailure().empty());
     MailRecord expected = Expected(Join({
-        {{"subject", "Gr\xfc\xdf" "e"}, {"noteText", "Body text"}, {"message.flags", "2"},
-         {"recipCount", "4"}, {"recips", "<set>"}, {"fileCount", "2"}, {"files", "<set>"}},
-        Recipient(0, 1, "a@x"), Recipient(1, 1, "b@x"), Recipient(2, 2, "c@x"),
+        {{"subject", "Gr\xfc\xdf"
+                     "e"},
+         {"noteText", "Body text"},
+         {"message.flags", "2"},
+         {"recipCount", "4"},
+         {"recips", "<set>"},
+         {"fileCount", "2"},
+         {"files", "<set>"}},
+        Recipient(0, 1, "a@x"),
+        Recipient(1, 1, "b@x"),
+        Recipient(2, 2, "c@x"),
         Recipient(3, 3, "d@x"),
-        Attachment(0, "D:\\mail\\a.txt", "Report"), Attachment(1, "D:\\mail\\b.txt", "Notes"),
+        Attachment(0, "D:\\mail\\a.txt", "Report"),
+        Attachment(1, "D:\\mail\\b.txt", "Notes"),
     }));
     EXPECT_EQ(expected, TakeRecord());
 
@@ -195,9 +203,12 @@ TEST_F(MapiMail, EmptySubjectAndBodyArriveAsNull)
 {
     EXPECT_EQ(0, send(NULL, S(L""), S(L""), 0, Strings({}), 0, Strings({}), 0, Strings({}), 0,
                       Strings({}), Strings({}), Strings({}), 0));
-    MailRecord expected = Expected({{"subject", "<null>"}, {"noteText", "<null>"},
-                                    {"message.flags", "0"}, {"recipCount", "0"},
-                                    {"recips", "<null>"}, {"fileCount", "0"},
+    MailRecord expected = Expected({{"subject", "<null>"},
+                                    {"noteText", "<null>"},
+                                    {"message.flags", "0"},
+                                    {"recipCount", "0"},
+                                    {"recips", "<null>"},
+                                    {"fileCount", "0"},
                                     {"files", "<null>"}});
     EXPECT_EQ(expected, TakeRecord());
 }
@@ -206,8 +217,8 @@ TEST_F(MapiMail, RecipientCountsStayWithinTheirArrays)
 {
     /* To: more asked than given; Cc: negative; Bcc: a null handle; an empty
      * element is still a recipient, with an empty name. */
-    EXPECT_EQ(0, send(NULL, S(L"s"), S(L"b"), 0, Strings({L"a@x", L""}), 5,
-                      Strings({L"c@x"}), -2, NULL, 3, Strings({}), Strings({}), Strings({}), 0));
+    EXPECT_EQ(0, send(NULL, S(L"s"), S(L"b"), 0, Strings({L"a@x", L""}), 5, Strings({L"c@x"}), -2,
+                      NULL, 3, Strings({}), Strings({}), Strings({}), 0));
     MailRecord got = TakeRecord();
     EXPECT_EQ("2", got["recipCount"]);
     EXPECT_EQ(Join({Recipient(0, 1, "a@x"), Recipient(1, 1, "")}),
@@ -237,8 +248,7 @@ TEST_F(MapiMail, AttachmentsNeedBothArraysAndACountAboveZero)
         {{L"D:\\", L"E:\\"}, {L"a.txt", L"b.txt"}, 7, "2"},
     };
     for (const FilesCase &c : cases) {
-        EXPECT_EQ(0, SendFiles(Strings({}), Strings(c.directories), Strings(c.fileNames),
-                               c.count));
+        EXPECT_EQ(0, SendFiles(Strings({}), Strings(c.directories), Strings(c.fileNames), c.count));
         MailRecord got = TakeRecord();
         EXPECT_EQ(c.expectedCount, got["fileCount"]) << c.count;
         EXPECT_EQ(std::string(c.expectedCount) == "0" ? "<null>" : "<set>", got["files"]);
@@ -268,7 +278,7 @@ TEST_F(MapiMail, AttachmentsAreShownUnderTheirTitlesOrFileNames)
 
 TEST_F(MapiMail, AnAttachmentPathBeyond260BytesIsRefused)
 {
-    std::wstring directory = L"D:\\" + std::wstring(246, L'd');   /* 249 bytes */
+    std::wstring directory = L"D:\\" + std::wstring(246, L'd'); /* 249 bytes */
     EXPECT_EQ(0, SendFiles(Strings({}), Strings({directory}), Strings({L"abcdefghi"}), 1));
     EXPECT_EQ(259u, TakeRecord()["file.0.path"].size()) << "259 bytes and the NUL fit";
 
@@ -284,7 +294,7 @@ TEST_F(MapiMail, ResultCodesBecomeTheirMessages)
 {
     struct ResultCase {
         const char *code;
-        const char *message;   /* null: success */
+        const char *message; /* null: success */
     };
     const ResultCase cases[] = {
         {"0", NULL},
@@ -360,7 +370,7 @@ TEST_F(MapiMail, OnlyTheText1InTheRegistryMeansInstalled)
 {
     struct RegistryCase {
         const char *name;
-        DWORD type;       /* 0: value absent; REG_NONE: key absent */
+        DWORD type; /* 0: value absent; REG_NONE: key absent */
         const char *data;
         DWORD size;
         bool installed;
@@ -393,8 +403,7 @@ TEST_F(MapiMail, OnlyTheText1InTheRegistryMeansInstalled)
             EXPECT_TRUE(failure.empty()) << c.name;
             EXPECT_FALSE(TakeRecord().empty()) << c.name << ": not sent";
         } else {
-            EXPECT_EQ(std::vector<std::string>({"MAPI is not installed on the computer"}),
-                      failure)
+            EXPECT_EQ(std::vector<std::string>({"MAPI is not installed on the computer"}), failure)
                 << c.name;
             EXPECT_TRUE(GetModuleHandleA("Mapi32.dll") == NULL) << c.name << ": loaded";
             EXPECT_TRUE(TakeRecord().empty()) << c.name;
@@ -414,8 +423,8 @@ TEST_F(MapiMail, DoubleByteTextsArriveWhole)
     }
     const wchar_t *subject = L"\u65e5\u672c\u8a9e\u306e\u4ef6\u540d";
     const wchar_t *name = L"\u5c71\u7530";
-    ASSERT_EQ(0, send(NULL, S(subject), S(L"b"), 0, Strings({name}), 1, Strings({}), 0,
-                      Strings({}), 0, Strings({}), Strings({}), Strings({}), 0));
+    ASSERT_EQ(0, send(NULL, S(subject), S(L"b"), 0, Strings({name}), 1, Strings({}), 0, Strings({}),
+                      0, Strings({}), Strings({}), Strings({}), 0));
     char subjectAnsi[64] = "";
     char nameAnsi[64] = "";
     WideCharToMultiByte(CP_ACP, 0, subject, -1, subjectAnsi, sizeof(subjectAnsi), NULL, NULL);

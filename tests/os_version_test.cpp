@@ -9,10 +9,13 @@
 
 TEST(DecodeLegacyVersion, TellsTheFamilyFromBit31AndTheVersion)
 {
-    const struct { DWORD packed; OsVersion expected; } cases[] = {
+    const struct {
+        DWORD packed;
+        OsVersion expected;
+    } cases[] = {
         {0x80000A04, {OS_CLASS_WIN98, 4, 10, 0x8000, 0, 0}},
         {0x80000004, {OS_CLASS_WIN95, 4, 0, 0x8000, 0, 0}},
-        {0x80010A03, {OS_CLASS_WIN32S, 3, 10, 1, 0, 0}},   /* bit 31 is no build bit */
+        {0x80010A03, {OS_CLASS_WIN32S, 3, 10, 1, 0, 0}}, /* bit 31 is no build bit */
         {(1381u << 16) | 4, {OS_CLASS_NT, 4, 0, 1381, 0, 0}},
     };
     for (const auto &c : cases) {

@@ -20,15 +20,17 @@ namespace {
 
 TEST(PathTails, EditTheLastCharacterOnly)
 {
-    struct Case { const char *text, *ensured, *removed, *quoted; };
+    struct Case {
+        const char *text, *ensured, *removed, *quoted;
+    };
     const Case cases[] = {
-        { "", "\\", "", "" },
-        { "D:", "D:\\", "D:", "D:" },
-        { "a/", "a/", "a", "a/" },
-        { "a\\\\", "a\\\\", "a\\", "a\\\\" },
-        { "  my file  ", "  my file  \\", "  my file  ", "\"my file\"" },
-        { " word ", " word \\", " word ", "word" },
-        { "\"a b\"", "\"a b\"\\", "\"a b\"", "\"a b\"" },
+        {"", "\\", "", ""},
+        {"D:", "D:\\", "D:", "D:"},
+        {"a/", "a/", "a", "a/"},
+        {"a\\\\", "a\\\\", "a\\", "a\\\\"},
+        {"  my file  ", "  my file  \\", "  my file  ", "\"my file\""},
+        {" word ", " word \\", " word ", "word"},
+        {"\"a b\"", "\"a b\"\\", "\"a b\"", "\"a b\""},
     };
     for (const Case &c : cases) {
         Marked ensured(c.text), removed(c.text), quoted(c.text);
@@ -44,7 +46,7 @@ TEST(PathTails, TrailByteBackslashIsNotASeparator)
 {
     int saved = _getmbcp();
     _setmbcp(932);
-    char path[8] = "C:\x95\\";   /* ends in a double-byte character */
+    char path[8] = "C:\x95\\"; /* ends in a double-byte character */
     EXPECT_STREQ("C:\x95\\", RemoveTrailingSeparator(path));
     EXPECT_STREQ("C:\x95\\\\", EnsureTrailingSeparator(path));
     EXPECT_STREQ("C:\x95\\", RemoveTrailingSeparator(path));
@@ -67,9 +69,9 @@ TEST(JoinPath, AddsOneSeparatorAndRefusesWhatDoesNotFit)
         {"C:\\", "a.txt", 20, STATUS_OK, "C:\\a.txt"},
         {"C:/dir/", "a", 20, STATUS_OK, "C:/dir/a"},
         {"", "a", 20, STATUS_OK, "\\a"},
-        {"C:\\dir", "a.txt", 13, STATUS_OK, "C:\\dir\\a.txt"},       /* exactly full */
-        {"C:\\dir", "a.txt", 12, STATUS_SYSTEM_ERROR, ""},         /* one byte short */
-        {"C:\\dir\\", "a.txt", 13, STATUS_OK, "C:\\dir\\a.txt"},    /* no second one */
+        {"C:\\dir", "a.txt", 13, STATUS_OK, "C:\\dir\\a.txt"},   /* exactly full */
+        {"C:\\dir", "a.txt", 12, STATUS_SYSTEM_ERROR, ""},       /* one byte short */
+        {"C:\\dir\\", "a.txt", 13, STATUS_OK, "C:\\dir\\a.txt"}, /* no second one */
     };
     for (const Case &c : cases) {
         Marked path("untouched");
@@ -117,7 +119,7 @@ struct PathEntries {
     DWORD attributes = 0xdeadbeef;
     PathEntries()
     {
-        for (char *entry : { full, directory, name, drive, dirPart, extension })
+        for (char *entry : {full, directory, name, drive, dirPart, extension})
             strcpy(entry, "untouched");
     }
     int Split(const char *path)
@@ -137,11 +139,14 @@ protected:
 
 TEST_F(SplitFullPathTest, SplitsFilesAndDirectories)
 {
-    struct Case { std::string path, full, name, extension; bool isDirectory; };
+    struct Case {
+        std::string path, full, name, extension;
+        bool isDirectory;
+    };
     const Case cases[] = {
-        { root + "\\.\\doc.txt", file, "doc.txt", ".txt", false },
-        { root, root + "\\", "", "", true },
-        { root + "\\", root + "\\", "", "", true },
+        {root + "\\.\\doc.txt", file, "doc.txt", ".txt", false},
+        {root, root + "\\", "", "", true},
+        {root + "\\", root + "\\", "", "", true},
     };
     for (const Case &c : cases) {
         PathEntries parts;
@@ -179,7 +184,10 @@ TEST_F(SplitFullPathTest, ADirectoryFillingTheEntryFailsInsteadOfOverflowing)
     /* Its full path is MAX_PATH - 1 bytes; the separator would make MAX_PATH. */
     std::string longest = root + "\\" + std::string(MAX_PATH - 2 - root.size(), 'd');
     ASSERT_TRUE(CreateDirectoryA(longest.c_str(), NULL)) << GetLastError();
-    struct { char entry[MAX_PATH]; char after[8]; } guarded;
+    struct {
+        char entry[MAX_PATH];
+        char after[8];
+    } guarded;
     memset(&guarded, 'Z', sizeof(guarded));
     guarded.entry[0] = '\0';
     int status = SplitFullPath(longest.c_str(), guarded.entry, NULL, NULL, NULL, NULL, NULL, NULL);
@@ -191,4 +199,4 @@ TEST_F(SplitFullPathTest, ADirectoryFillingTheEntryFailsInsteadOfOverflowing)
     EXPECT_EQ(0, memcmp(guarded.after, "ZZZZZZZZ", sizeof(guarded.after)));
 }
 
-}  // namespace
+} // namespace

@@ -14,10 +14,7 @@
 
 static const DWORD UNTOUCHED = 0xdeadbeef;
 
-static std::string Recorder(void)
-{
-    return "\"" + TestFilePath("recorder.exe") + "\"";
-}
+static std::string Recorder(void) { return "\"" + TestFilePath("recorder.exe") + "\""; }
 
 TEST(LaunchProgram, StartsAndWaitsOnlyWhenAsked)
 {
@@ -67,8 +64,8 @@ protected:
         FreeConsole();
         /* More than a table of 201 would hold. */
         for (size_t i = 0; i < 250; i++) {
-            windows.push_back(CreateWindowA("STATIC", "", WS_OVERLAPPED, 0, 0, 50, 50, NULL,
-                                            NULL, NULL, NULL));
+            windows.push_back(
+                CreateWindowA("STATIC", "", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL, NULL, NULL));
             ASSERT_TRUE(windows.back() != NULL);
             EnableWindow(windows.back(), !DisabledBefore(i));
         }

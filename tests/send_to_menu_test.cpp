@@ -18,10 +18,7 @@
 #include "send_to_menu.h"
 #include "shell.h"
 
-static std::wstring Wide(const std::string &text)
-{
-    return std::wstring(text.begin(), text.end());
-}
+static std::wstring Wide(const std::string &text) { return std::wstring(text.begin(), text.end()); }
 
 struct SendCall {
     std::wstring directory;
@@ -140,10 +137,11 @@ TEST_F(SendToMenu, ShowsTheFolderDepthFirstAndEscapeSendsNothing)
         EXPECT_EQ(entries[i].text == ShellDisplayName(sendTo / "Sub"), entries[i].submenu)
             << entries[i].text << ": only the plain folder is a submenu";
     }
-    std::set<std::string> expectedTop = {
-        ShellDisplayName(sendTo / "Sub"), ShellDisplayName(sendTo / "Folder link.lnk"),
-        ShellDisplayName(sendTo / "Program link.lnk"), ShellDisplayName(sendTo / "doc.zvtsend"),
-        ShellDisplayName(sendTo / "hidden.zvtsend")};
+    std::set<std::string> expectedTop = {ShellDisplayName(sendTo / "Sub"),
+                                         ShellDisplayName(sendTo / "Folder link.lnk"),
+                                         ShellDisplayName(sendTo / "Program link.lnk"),
+                                         ShellDisplayName(sendTo / "doc.zvtsend"),
+                                         ShellDisplayName(sendTo / "hidden.zvtsend")};
     std::set<std::string> expectedInner = {ShellDisplayName(sendTo / "Sub\\inner.zvtsend")};
     /* The read-only folder is taken as a file: listed only if this shell
      * names a program for it. */

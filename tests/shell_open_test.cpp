@@ -17,10 +17,7 @@
 #include "shell.h"
 #include "shell_open.h"
 
-static std::string Recorder(void)
-{
-    return "\"" + TestFilePath("recorder.exe") + "\"";
-}
+static std::string Recorder(void) { return "\"" + TestFilePath("recorder.exe") + "\""; }
 
 static std::string Narrow(HObject string)
 {
@@ -30,10 +27,7 @@ static std::string Narrow(HObject string)
     return std::string(wide.begin(), wide.end());
 }
 
-static std::wstring Wide(const std::string &text)
-{
-    return std::wstring(text.begin(), text.end());
-}
+static std::wstring Wide(const std::string &text) { return std::wstring(text.begin(), text.end()); }
 
 static std::string SystemText(DWORD code)
 {
@@ -58,8 +52,8 @@ protected:
     {
         FreeConsole();
         ASSERT_TRUE(WriteTextFile(document, "text"));
-        window = CreateWindowA("STATIC", "caller", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL,
-                               NULL, NULL);
+        window = CreateWindowA("STATIC", "caller", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL, NULL,
+                               NULL);
         ASSERT_TRUE(window != NULL);
     }
     void TearDown() override { DestroyWindow(window); }
@@ -103,8 +97,8 @@ TEST_F(OpenDocument, ExportWaitsAndPassesTheVerb)
     for (const Case &c : cases) {
         DeleteFileA(record.c_str());
         SetLastError(0xdeadbeef);
-        EXPECT_EQ(1, com_zorv_ZORVNI_NIWin32ShellExecuteEx(NULL, StandinString(Wide(document).c_str()),
-                                                            StandinString(c.verb)));
+        EXPECT_EQ(1, com_zorv_ZORVNI_NIWin32ShellExecuteEx(
+                         NULL, StandinString(Wide(document).c_str()), StandinString(c.verb)));
         StandinException none;
         EXPECT_FALSE(StandinTakeException(&none));
         Recording seen = ReadRecording(record);
@@ -131,7 +125,7 @@ TEST_F(OpenDocument, RefusalsRaiseTheirExceptions)
 
     struct Case {
         std::string file;
-        std::string message;   /* what the exception says */
+        std::string message; /* what the exception says */
     } cases[] = {
         {"", ""},
         {"   ", SystemText(ERROR_INVALID_PARAMETER)},
@@ -142,8 +136,8 @@ TEST_F(OpenDocument, RefusalsRaiseTheirExceptions)
     };
     for (const Case &c : cases) {
         SetLastError(0xdeadbeef);
-        EXPECT_EQ(0, com_zorv_ZORVNI_NIWin32ShellExecuteEx(NULL, StandinString(Wide(c.file).c_str()),
-                                                            StandinString(L"")))
+        EXPECT_EQ(0, com_zorv_ZORVNI_NIWin32ShellExecuteEx(
+                         NULL, StandinString(Wide(c.file).c_str()), StandinString(L"")))
             << c.file;
         StandinException exception = {};
         ASSERT_TRUE(StandinTakeException(&exception)) << c.file;
@@ -163,9 +157,7 @@ TEST(SearchWindow, ResultAndErrorStateFollowTheShellsAnswer)
     SetErrorRecord(NULL, NULL, "untouched", 0);
     int status = OpenFindFilesWindow();
     switch (status) {
-    case STATUS_OK:
-        EXPECT_STREQ("untouched", GetErrorText(STATUS_APP_ERROR)->format);
-        break;
+    case STATUS_OK: EXPECT_STREQ("untouched", GetErrorText(STATUS_APP_ERROR)->format); break;
     case STATUS_STORED_ERROR:
         EXPECT_LT(GetStoredSysError(), 0) << "a failed HRESULT is stored";
         break;
@@ -174,8 +166,7 @@ TEST(SearchWindow, ResultAndErrorStateFollowTheShellsAnswer)
         EXPECT_STRNE("untouched", GetErrorText(STATUS_APP_ERROR)->format);
         EXPECT_STRNE("", GetErrorText(STATUS_APP_ERROR)->format);
         break;
-    default:
-        ADD_FAILURE() << "status " << status;
+    default: ADD_FAILURE() << "status " << status;
     }
     EXPECT_EQ(status == STATUS_OK ? 0 : 1, com_zorv_ZORVNI_NIWinShOpenSearchDlg(NULL));
     StandinException none;

@@ -277,9 +277,13 @@ TEST_F(Stress, Versions)
         {"library version", [=] { return IsString(version(NULL)) && TakeRaised().empty(); }},
         {"compare", [=] { return Answers(Call("NICompareVersions"), -1); }},
         {"compare with null texts",
-         [=] { return Answers(Call("NICompareVersions", {{0, nullptr}, {1, nullptr}}), 0); }},
+         [=] {
+             return Answers(Call("NICompareVersions", {{0, nullptr}, {1, nullptr}}), 0);
+         }},
         {"compare into a null array",
-         [=] { return Answers(Call("NICompareVersions", {{2, nullptr}}), 0, NULL_POINTER); }},
+         [=] {
+             return Answers(Call("NICompareVersions", {{2, nullptr}}), 0, NULL_POINTER);
+         }},
     });
 }
 
@@ -328,9 +332,13 @@ TEST_F(Stress, TempDirectoryAndEmptyFiles)
          }},
         {"empty file, overwritten", [=] { return Answers(Call("NICreateEmptyFile"), 0); }},
         {"empty file, existing kept",
-         [=] { return Answers(Call("NICreateEmptyFile", {{1, 0}}), 1); }},
+         [=] {
+             return Answers(Call("NICreateEmptyFile", {{1, 0}}), 1);
+         }},
         {"empty file in a missing directory",
-         [=] { return Answers(Call("NICreateEmptyFile", {{0, JavaText(unreachable)}}), 1); }},
+         [=] {
+             return Answers(Call("NICreateEmptyFile", {{0, JavaText(unreachable)}}), 1);
+         }},
     });
 }
 
@@ -340,7 +348,9 @@ TEST_F(Stress, Mail)
     Run({
         {"mail", [=] { return StatusAnswer(Call("NIWin32MAPISendMail"), false); }},
         {"mail, counts beyond the arrays",
-         [=] { return StatusAnswer(Call("NIWin32MAPISendMail", {{4, 1000}}), false); }},
+         [=] {
+             return StatusAnswer(Call("NIWin32MAPISendMail", {{4, 1000}}), false);
+         }},
         {"mail, attachment path too long",
          [=] {
              ArrayOfString *names = JavaStrings({std::string(300, 'a')});
@@ -401,8 +411,7 @@ TEST_F(Stress, OpeningDocuments)
         {"start and wait", [=] { return Answers(Call("NIWin32ShellExecuteEx"), 1); }},
     };
     std::vector<Variant> refusals = {
-        {"missing file",
-         [=] { return Answers(open(JavaText(missing), NULL), 0, ZORV_EXCEPTION); }},
+        {"missing file", [=] { return Answers(open(JavaText(missing), NULL), 0, ZORV_EXCEPTION); }},
         {"null file", [=] { return Answers(open(NULL, NULL), 0, ZORV_EXCEPTION); }},
         {"name too long",
          [=] { return Answers(open(JavaText(std::string(300, 'x')), NULL), 0, ZORV_EXCEPTION); }},
@@ -417,10 +426,7 @@ TEST_F(Stress, OpeningDocuments)
 
 static LONG g_mainRuns;
 
-static void CountedMain(void)
-{
-    InterlockedIncrement(&g_mainRuns);
-}
+static void CountedMain(void) { InterlockedIncrement(&g_mainRuns); }
 
 TEST_F(Stress, RunningAJavaClass)
 {
@@ -452,9 +458,9 @@ TEST_F(Stress, FileChoosersCancelled)
         return WithDialog([=] { return !Call(exportName) && TakeRaised().empty(); }, true);
     };
     auto refused = [=](const char *exportName, Replacement replacement) {
-        return WithDialog([=] {
-            return !Call(exportName, {replacement}) && TakeRaised() == ZORV_EXCEPTION;
-        }, false);
+        return WithDialog(
+            [=] { return !Call(exportName, {replacement}) && TakeRaised() == ZORV_EXCEPTION; },
+            false);
     };
     std::vector<Variant> shown = {
         {"one file",
@@ -479,9 +485,11 @@ TEST_F(Stress, FolderBrowserCancelled)
     };
     std::vector<Variant> refused = {
         {"browse, null flag",
-         WithDialog([=] {
-             return StatusAnswer(Call("NIChooseDir", {{4, nullptr}}), true, NULL_POINTER);
-         }, false)},
+         WithDialog(
+             [=] {
+                 return StatusAnswer(Call("NIChooseDir", {{4, nullptr}}), true, NULL_POINTER);
+             },
+             false)},
     };
     std::vector<Variant> variants = Mixed(shown, refused, 3);
     Run(variants, CacheSlack(variants, shown.size()));

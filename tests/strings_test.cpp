@@ -20,13 +20,26 @@ namespace {
 
 TEST(Trim, EditsInPlace)
 {
-    struct Case { const char *text, *leading, *trailing, *both; };
+    struct Case {
+        const char *text, *leading, *trailing, *both;
+    };
     const Case cases[] = {
-        { "  ab  ", "ab  ", "  ab", "ab" },
-        { "\t ab \t", "ab \t", "\t ab", "ab" },
-        { "   ", "", "", "" },
-        { "\x0B\x0C\r\na b", "a b", "\x0B\x0C\r\na b", "a b" },
-        { "\xA0" "ab" "\xA0", "\xA0" "ab" "\xA0", "\xA0" "ab" "\xA0", "\xA0" "ab" "\xA0" },
+        {"  ab  ", "ab  ", "  ab", "ab"},
+        {"\t ab \t", "ab \t", "\t ab", "ab"},
+        {"   ", "", "", ""},
+        {"\x0B\x0C\r\na b", "a b", "\x0B\x0C\r\na b", "a b"},
+        {"\xA0"
+         "ab"
+         "\xA0",
+         "\xA0"
+         "ab"
+         "\xA0",
+         "\xA0"
+         "ab"
+         "\xA0",
+         "\xA0"
+         "ab"
+         "\xA0"},
     };
     for (const Case &c : cases) {
         Marked leading(c.text), trailing(c.text), both(c.text);
@@ -41,12 +54,15 @@ TEST(Trim, EditsInPlace)
 
 TEST(BlankTests, AnswerForEachShapeOfText)
 {
-    struct Case { const char *text; int noOuter, blank, contains, inner; uint32_t length; };
+    struct Case {
+        const char *text;
+        int noOuter, blank, contains, inner;
+        uint32_t length;
+    };
     const Case cases[] = {
-        { NULL, 1, 1, 0, 0, 0 },      { "", 1, 1, 0, 0, 0 },
-        { "   ", 0, 1, 1, 0, 0 },     { "  ab  ", 0, 0, 1, 0, 2 },
-        { " a b ", 0, 0, 1, 1, 3 },   { "a\tb", 1, 0, 1, 1, 3 },
-        { "\xA0x\xA0", 1, 0, 0, 0, 3 },
+        {NULL, 1, 1, 0, 0, 0},        {"", 1, 1, 0, 0, 0},      {"   ", 0, 1, 1, 0, 0},
+        {"  ab  ", 0, 0, 1, 0, 2},    {" a b ", 0, 0, 1, 1, 3}, {"a\tb", 1, 0, 1, 1, 3},
+        {"\xA0x\xA0", 1, 0, 0, 0, 3},
     };
     for (const Case &c : cases) {
         const char *name = c.text ? c.text : "(null)";
@@ -62,21 +78,26 @@ TEST(BlankTests, AnswerForEachShapeOfText)
  * would fault.  In place gets writable copies that must come back whole. */
 TEST(CompareTrimmed, OrdersInBothModesAndLeavesTheTextsAlone)
 {
-    struct Case { const char *first, *second; int mode; uint32_t byteCount; int order; };
+    struct Case {
+        const char *first, *second;
+        int mode;
+        uint32_t byteCount;
+        int order;
+    };
     const Case cases[] = {
-        { NULL, NULL, COMPARE_CASE, 0, ORDER_EQUAL },
-        { NULL, "   ", COMPARE_CASE, 0, ORDER_LESS },
-        { "   ", NULL, COMPARE_CASE, 0, ORDER_GREATER },
-        { "", "   ", COMPARE_CASE, 0, ORDER_EQUAL },
-        { "a", " \t", COMPARE_CASE, 0, ORDER_GREATER },
-        { "  abc", "abc   ", COMPARE_CASE, 0, ORDER_EQUAL },
-        { "abc", "ab", COMPARE_CASE, 0, ORDER_GREATER },
-        { "a b", "a  b", COMPARE_CASE, 0, ORDER_GREATER },
-        { "ABC", " abc ", COMPARE_NOCASE, 0, ORDER_EQUAL },
-        { "abcX", "abcY", COMPARE_N_BYTES, 3, ORDER_EQUAL },
-        { "ab  ", "ab  x", COMPARE_N_BYTES, 4, ORDER_LESS },
-        { "ABCx", "abcY", COMPARE_N_BYTES_NOCASE, 4, ORDER_LESS },
-        { "b", " a ", COMPARE_COLLATE, 0, ORDER_GREATER },
+        {NULL, NULL, COMPARE_CASE, 0, ORDER_EQUAL},
+        {NULL, "   ", COMPARE_CASE, 0, ORDER_LESS},
+        {"   ", NULL, COMPARE_CASE, 0, ORDER_GREATER},
+        {"", "   ", COMPARE_CASE, 0, ORDER_EQUAL},
+        {"a", " \t", COMPARE_CASE, 0, ORDER_GREATER},
+        {"  abc", "abc   ", COMPARE_CASE, 0, ORDER_EQUAL},
+        {"abc", "ab", COMPARE_CASE, 0, ORDER_GREATER},
+        {"a b", "a  b", COMPARE_CASE, 0, ORDER_GREATER},
+        {"ABC", " abc ", COMPARE_NOCASE, 0, ORDER_EQUAL},
+        {"abcX", "abcY", COMPARE_N_BYTES, 3, ORDER_EQUAL},
+        {"ab  ", "ab  x", COMPARE_N_BYTES, 4, ORDER_LESS},
+        {"ABCx", "abcY", COMPARE_N_BYTES_NOCASE, 4, ORDER_LESS},
+        {"b", " a ", COMPARE_COLLATE, 0, ORDER_GREATER},
     };
     for (const Case &c : cases) {
         int order = -1;
@@ -85,9 +106,9 @@ TEST(CompareTrimmed, OrdersInBothModesAndLeavesTheTextsAlone)
 
         std::string first = c.first ? c.first : "", second = c.second ? c.second : "";
         order = -1;
-        EXPECT_EQ(STATUS_OK, CompareTrimmed(c.first ? &first[0] : NULL,
-                                            c.second ? &second[0] : NULL, c.byteCount, 0,
-                                            &order, c.mode));
+        EXPECT_EQ(STATUS_OK,
+                  CompareTrimmed(c.first ? &first[0] : NULL, c.second ? &second[0] : NULL,
+                                 c.byteCount, 0, &order, c.mode));
         EXPECT_EQ(c.order, order) << '"' << c.first << "\" \"" << c.second << "\" in place";
         EXPECT_EQ(c.first ? c.first : "", first);
         EXPECT_EQ(c.second ? c.second : "", second);
@@ -105,15 +126,20 @@ TEST(CompareTrimmed, InPlaceRestoresOneBufferPassedTwice)
 
 TEST(CompareTrimmed, CopyModeKeepsEveryByteAtTheBufferTiers)
 {
-    for (size_t length : { 99, 100, 999, 1000, 4999, 5000, 12000 }) {
+    for (size_t length : {99, 100, 999, 1000, 4999, 5000, 12000}) {
         std::string low(length, 'a'), high = low, padded = low, shorter(length / 2, 'a');
         high.back() = 'b';
         padded.back() = ' ';
-        struct Pair { const std::string &first, &second; int order; };
+        struct Pair {
+            const std::string &first, &second;
+            int order;
+        };
         const Pair pairs[] = {
-            { low, high, ORDER_LESS },         { high, low, ORDER_GREATER },
-            { padded, low.substr(1), ORDER_EQUAL },
-            { shorter, low, ORDER_LESS },      { low, shorter, ORDER_GREATER },
+            {low, high, ORDER_LESS},
+            {high, low, ORDER_GREATER},
+            {padded, low.substr(1), ORDER_EQUAL},
+            {shorter, low, ORDER_LESS},
+            {low, shorter, ORDER_GREATER},
         };
         for (const Pair &p : pairs) {
             int order = -1;
@@ -125,8 +151,10 @@ TEST(CompareTrimmed, CopyModeKeepsEveryByteAtTheBufferTiers)
 
 TEST(Builders, DupConcatAndAppend)
 {
-    struct Case { const char *first, *second, *joined; };
-    const Case cases[] = { { NULL, "x", "x" }, { "x", NULL, "x" }, { "ab", "cd", "abcd" } };
+    struct Case {
+        const char *first, *second, *joined;
+    };
+    const Case cases[] = {{NULL, "x", "x"}, {"x", NULL, "x"}, {"ab", "cd", "abcd"}};
     for (const Case &c : cases) {
         char *out = NULL;
         ASSERT_EQ(STATUS_OK, ConcatAlloc(c.first, c.second, &out));
@@ -183,14 +211,14 @@ std::vector<std::string> WalkList(const char *prefix, const char *list, const ch
 TEST(TakeListItem, WalksEveryItemWithThePrefix)
 {
     typedef std::vector<std::string> Items;
-    EXPECT_EQ((Items{ "p:a", "p:b" }), WalkList("p:", "a,b", ","));
-    EXPECT_EQ((Items{ "p:a", "p:" }), WalkList("p:", "a,", ","));
-    EXPECT_EQ((Items{ "p:", "p: a" }), WalkList("p:", ", a", ","));
-    EXPECT_EQ((Items{ "p:" }), WalkList("p:", "", ","));
-    EXPECT_EQ((Items{ "a", "", "b", "c" }), WalkList(NULL, "a;;b,c", ";,"));
-    EXPECT_EQ((Items{ "p:a,b" }), WalkList("p:", "a,b", NULL));
-    EXPECT_EQ((Items{ "p:" }), WalkList("p:", NULL, ","));
-    EXPECT_EQ((Items{ "(null)" }), WalkList(NULL, NULL, ","));
+    EXPECT_EQ((Items{"p:a", "p:b"}), WalkList("p:", "a,b", ","));
+    EXPECT_EQ((Items{"p:a", "p:"}), WalkList("p:", "a,", ","));
+    EXPECT_EQ((Items{"p:", "p: a"}), WalkList("p:", ", a", ","));
+    EXPECT_EQ((Items{"p:"}), WalkList("p:", "", ","));
+    EXPECT_EQ((Items{"a", "", "b", "c"}), WalkList(NULL, "a;;b,c", ";,"));
+    EXPECT_EQ((Items{"p:a,b"}), WalkList("p:", "a,b", NULL));
+    EXPECT_EQ((Items{"p:"}), WalkList("p:", NULL, ","));
+    EXPECT_EQ((Items{"(null)"}), WalkList(NULL, NULL, ","));
 
     const char list[] = "ab,cd";
     const char *rest = NULL;
@@ -198,4 +226,4 @@ TEST(TakeListItem, WalksEveryItemWithThePrefix)
     EXPECT_EQ(list + 3, rest);
 }
 
-}  // namespace
+} // namespace

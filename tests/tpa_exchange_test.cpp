@@ -21,10 +21,7 @@
 
 typedef decltype(&RNIRunMsJVM) RunFn;
 
-static std::wstring Wide(const std::string &text)
-{
-    return std::wstring(text.begin(), text.end());
-}
+static std::wstring Wide(const std::string &text) { return std::wstring(text.begin(), text.end()); }
 
 static std::string UnitsOf(HObject string)
 {
@@ -294,10 +291,7 @@ static void SampleMain(void)
 }
 
 /* Exported under its 32-bit decorated name on every target. */
-static RunFn RunMsJvmExport()
-{
-    return Export<RunFn>("_RNIRunMsJVM@4");
-}
+static RunFn RunMsJvmExport() { return Export<RunFn>("_RNIRunMsJVM@4"); }
 
 TEST(RunMsJVM, RunsMainOnceInsideAPreparedThread)
 {
@@ -392,7 +386,8 @@ TEST(RunMsJVM, AnUnknownClassShowsItsNameAndTheCurrentDirectoryAndExits)
     ShownBox box = RunFailingChild("unknown", directory.path.c_str(), &exitCode);
     ASSERT_TRUE(box.found);
     EXPECT_EQ("Cannot retrieve a class object pointer for the Java class com/zorv/Missing "
-              "from the location " + directory.path + ".",
+              "from the location " +
+                  directory.path + ".",
               box.text);
     EXPECT_EQ(1u, exitCode);
 }

@@ -10,10 +10,9 @@
 #include <stdlib.h>
 
 /* What the build writes into Vantrelc.exe's version resource. */
-static const char LAUNCHER_LOGO[] =
-    "Vantrel Software\n"
-    "Vantrel Launcher Version " ZORV_VERSION "\n"
-    ZORV_COPYRIGHT "\n";
+static const char LAUNCHER_LOGO[] = "Vantrel Software\n"
+                                    "Vantrel Launcher Version " ZORV_VERSION "\n" ZORV_COPYRIGHT
+                                    "\n";
 
 TEST(VersionStrings, ComeFromTheFilesOwnResource)
 {

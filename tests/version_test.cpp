@@ -21,7 +21,7 @@ struct VersionCase {
     const char *first;
     const char *second;
     int result;
-    int partIndex;   /* -1: not written */
+    int partIndex; /* -1: not written */
 };
 
 static const VersionCase VERSION_CASES[] = {
@@ -87,7 +87,7 @@ TEST_F(VersionExports, AnswersTheVersionQueries)
     HString version = EXPORT(NIGetZORVDLLVersion)(NULL);
     WCHAR units[16];
     ASSERT_EQ((int)strlen(ZORV_VERSION), StandinStringUnits(version, units, ARRAY_SIZE(units)));
-    EXPECT_STREQ(L"" ZORV_VERSION, units);   /* L"" makes the version a wide text */
+    EXPECT_STREQ(L"" ZORV_VERSION, units); /* L"" makes the version a wide text */
 }
 
 /* The release has one version: the library's text is the one in each

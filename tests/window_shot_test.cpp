@@ -35,8 +35,7 @@ static bool Fail(ReadPng *png, const std::string &problem)
 }
 
 /* The chunks in order, each CRC held against the system's own CRC-32. */
-static bool ReadChunks(const std::vector<uint8_t> &file, ReadPng *png,
-                       std::vector<uint8_t> *zlib)
+static bool ReadChunks(const std::vector<uint8_t> &file, ReadPng *png, std::vector<uint8_t> *zlib)
 {
     static const uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Crc32Fn crc32 = (Crc32Fn)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"),
@@ -148,8 +147,8 @@ static HWND ColouredWindow(int x, int y, int width, int height)
         windowClass.lpszClassName = "WindowShotTest";
         atom = RegisterClassA(&windowClass);
     }
-    HWND window = CreateWindowExA(WS_EX_TOPMOST, "WindowShotTest", "", WS_POPUP | WS_VISIBLE,
-                                  x, y, width, height, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, "WindowShotTest", "", WS_POPUP | WS_VISIBLE, x, y,
+                                  width, height, NULL, NULL, GetModuleHandleA(NULL), NULL);
     UpdateWindow(window);
     for (DWORD start = GetTickCount(); GetTickCount() - start < 500;) {
         MSG message;
@@ -174,7 +173,7 @@ TEST(CaptureWindow, TakesThePartOnTheScreen)
     const struct {
         const char *what;
         int x, y;
-        uint32_t width, height;   /* expected */
+        uint32_t width, height; /* expected */
     } cases[] = {
         {"whole", 100, 100, 80, 50},
         {"cut at the left edge", -30, 200, 50, 50},

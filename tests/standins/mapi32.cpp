@@ -11,15 +11,9 @@
 
 #include "simple_mapi.h"
 
-static std::string Text(const char *text)
-{
-    return text ? text : "<null>";
-}
+static std::string Text(const char *text) { return text ? text : "<null>"; }
 
-static std::string Pointer(const void *pointer)
-{
-    return pointer ? "<set>" : "<null>";
-}
+static std::string Pointer(const void *pointer) { return pointer ? "<set>" : "<null>"; }
 
 static void Line(std::string *out, const std::string &key, const std::string &value)
 {
@@ -39,9 +33,8 @@ static void DescribeRecipients(std::string *out, const MapiMessage *message)
         Number(out, key + "reserved", recipient.ulReserved);
         Number(out, key + "class", recipient.ulRecipClass);
         Line(out, key + "name", Text(recipient.lpszName));
-        Line(out, key + "address", recipient.lpszAddress == recipient.lpszName
-                                       ? "<name>"
-                                       : Text(recipient.lpszAddress));
+        Line(out, key + "address",
+             recipient.lpszAddress == recipient.lpszName ? "<name>" : Text(recipient.lpszAddress));
         Number(out, key + "eidSize", recipient.ulEIDSize);
         Line(out, key + "entryID", Pointer(recipient.lpEntryID));
     }
@@ -95,9 +88,9 @@ static std::string Environment(const char *name)
     return length > 0 && length < sizeof(value) ? std::string(value, length) : std::string();
 }
 
-extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(ULONG_PTR session, ULONG_PTR uiParam,
-                                                          MapiMessage *message, ULONG flags,
-                                                          ULONG reserved)
+extern "C" __declspec(dllexport) ULONG WINAPI
+    MAPISendMail(ULONG_PTR session, ULONG_PTR uiParam, MapiMessage *message, ULONG flags,
+                 ULONG reserved)
 {
     std::string record = Environment("ZORV_MAPI_RECORD");
     if (!record.empty()) {

@@ -34,8 +34,8 @@ struct ExceptionObject {
 
 static const char STRING_CLASS[] = "java/lang/String";
 
-static CRITICAL_SECTION g_lock;          /* guards the maps below */
-static std::map<std::string, std::string> g_classNames;  /* interned names */
+static CRITICAL_SECTION g_lock;                         /* guards the maps below */
+static std::map<std::string, std::string> g_classNames; /* interned names */
 static std::map<std::string, void (*)(void)> g_classes;
 static std::map<DWORD, StandinException> g_pending;
 static LONG g_arraysLeft = -1;
@@ -49,7 +49,7 @@ static ThreadEntryFrame *g_unpreparedFrame;
 enum ObjectKind { PLAIN_ARRAY, OBJECT_ARRAY, STRING_OBJECT, EXCEPTION_OBJECT };
 struct ObjectRecord {
     ObjectKind kind;
-    unsigned char *guard;   /* null: no guard */
+    unsigned char *guard; /* null: no guard */
     bool marked;
 };
 static std::map<void *, ObjectRecord> g_objects;
@@ -103,23 +103,16 @@ static void *NewArray(const char *arrayClass, int length, size_t offset, size_t 
     char *block = (char *)calloc(1, size + GUARD_SIZE);
     ((JavaObject *)block)->className = InternClassName(arrayClass);
     *(int32_t *)(block + sizeof(void *)) = length;
-    RegisterObject(block, arrayClass[1] == 'L' || arrayClass[1] == '[' ? OBJECT_ARRAY
-                                                                        : PLAIN_ARRAY,
+    RegisterObject(block, arrayClass[1] == 'L' || arrayClass[1] == '[' ? OBJECT_ARRAY : PLAIN_ARRAY,
                    GuardBehind(block, size));
     return block;
 }
 
 extern "C" {
 
-const WCHAR *__cdecl javaStringStart(HString string)
-{
-    return ((StringObject *)string)->units;
-}
+const WCHAR *__cdecl javaStringStart(HString string) { return ((StringObject *)string)->units; }
 
-int __cdecl javaStringLength(HString string)
-{
-    return ((StringObject *)string)->length;
-}
+int __cdecl javaStringLength(HString string) { return ((StringObject *)string)->length; }
 
 HString __cdecl makeJavaStringW(const WCHAR *units, int count)
 {
@@ -128,8 +121,7 @@ HString __cdecl makeJavaStringW(const WCHAR *units, int count)
     string->length = count;
     string->units = (WCHAR *)calloc(1, (count + 1) * sizeof(WCHAR) + GUARD_SIZE);
     memcpy(string->units, units, count * sizeof(WCHAR));
-    RegisterObject(string, STRING_OBJECT,
-                   GuardBehind(string->units, (count + 1) * sizeof(WCHAR)));
+    RegisterObject(string, STRING_OBJECT, GuardBehind(string->units, (count + 1) * sizeof(WCHAR)));
     return (HString)string;
 }
 
@@ -225,10 +217,7 @@ void __cdecl UnprepareThreadForJava(ThreadEntryFrame *frame)
 
 } /* extern "C" */
 
-HString StandinString(const WCHAR *text)
-{
-    return makeJavaStringW(text, lstrlenW(text));
-}
+HString StandinString(const WCHAR *text) { return makeJavaStringW(text, lstrlenW(text)); }
 
 int StandinStringUnits(HString string, WCHAR *buffer, int count)
 {
@@ -274,10 +263,7 @@ int StandinTakeException(StandinException *exception)
     return found;
 }
 
-void StandinFailArraysAfter(int count)
-{
-    InterlockedExchange(&g_arraysLeft, count);
-}
+void StandinFailArraysAfter(int count) { InterlockedExchange(&g_arraysLeft, count); }
 
 void StandinRegisterClass(const char *name, void (*main)(void))
 {
@@ -286,15 +272,9 @@ void StandinRegisterClass(const char *name, void (*main)(void))
     LeaveCriticalSection(&g_lock);
 }
 
-void StandinFailThreadPreparation(BOOL fail)
-{
-    g_failPreparation = fail;
-}
+void StandinFailThreadPreparation(BOOL fail) { g_failPreparation = fail; }
 
-int StandinPreparedThreads(void)
-{
-    return g_preparedThreads;
-}
+int StandinPreparedThreads(void) { return g_preparedThreads; }
 
 void StandinLastThreadFrames(ThreadEntryFrame **prepared, ThreadEntryFrame **unprepared)
 {

@@ -15,9 +15,9 @@
 /* A pending exception as the VM would throw it into the Java caller. */
 struct StandinException {
     char className[128];
-    char signature[128];   /* constructor signature, empty for SignalError */
-    HObject arguments[3];  /* constructor arguments */
-    char message[256];     /* SignalError's message, empty when none */
+    char signature[128];  /* constructor signature, empty for SignalError */
+    HObject arguments[3]; /* constructor arguments */
+    char message[256];    /* SignalError's message, empty when none */
 };
 
 STANDIN_API HString StandinString(const WCHAR *text);

@@ -9,10 +9,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-static void WriteField(FILE *file, const char *text)
-{
-    fwrite(text, 1, strlen(text) + 1, file);
-}
+static void WriteField(FILE *file, const char *text) { fwrite(text, 1, strlen(text) + 1, file); }
 
 static void Record(const char *path, int argc, char **argv)
 {

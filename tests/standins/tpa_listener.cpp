@@ -24,13 +24,13 @@ struct PendingRequest {
     int32_t count;
 };
 
-static CRITICAL_SECTION g_lock;   /* guards g_seen */
+static CRITICAL_SECTION g_lock; /* guards g_seen */
 static TpaResponseSeen g_seen;
 static TpaBinding g_binding;
 static DWORD g_delayMs;
 static HANDLE g_thread;
 static HWND g_window;
-static PendingRequest g_later;    /* the request a timer will place */
+static PendingRequest g_later; /* the request a timer will place */
 
 static bool Bind(HMODULE library, TpaBinding *binding)
 {
@@ -60,8 +60,7 @@ static void RecordResponse(void)
     g_seen.count = area->count;
     g_seen.texts.clear();
     for (int j = 0; j < area->count && j < TPA_SLOT_COUNT; j++)
-        g_seen.texts.push_back(std::string(area->slots[j], strnlen(area->slots[j],
-                                                                   TPA_SLOT_SIZE)));
+        g_seen.texts.push_back(std::string(area->slots[j], strnlen(area->slots[j], TPA_SLOT_SIZE)));
     LeaveCriticalSection(&g_lock);
 }
 
@@ -72,16 +71,12 @@ static LRESULT CALLBACK ListenerProc(HWND window, UINT message, WPARAM wParam, L
         Sleep(g_delayMs);
         RecordResponse();
         return 0;
-    case WM_PLACE_LATER:
-        SetTimer(window, PLACE_TIMER, (UINT)wParam, NULL);
-        return 0;
+    case WM_PLACE_LATER: SetTimer(window, PLACE_TIMER, (UINT)wParam, NULL); return 0;
     case WM_TIMER:
         KillTimer(window, PLACE_TIMER);
         WriteRequest(g_later);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -92,9 +87,9 @@ static DWORD WINAPI ListenerThread(void *ready)
     windowClass.lpfnWndProc = ListenerProc;
     windowClass.hInstance = GetModuleHandleA(NULL);
     windowClass.lpszClassName = TPA_LISTENER_CLASS;
-    RegisterClassA(&windowClass);   /* may remain from an earlier listener */
-    g_window = CreateWindowA(TPA_LISTENER_CLASS, TPA_LISTENER_TITLE, WS_OVERLAPPED, 0, 0, 10,
-                             10, NULL, NULL, windowClass.hInstance, NULL);
+    RegisterClassA(&windowClass); /* may remain from an earlier listener */
+    g_window = CreateWindowA(TPA_LISTENER_CLASS, TPA_LISTENER_TITLE, WS_OVERLAPPED, 0, 0, 10, 10,
+                             NULL, NULL, windowClass.hInstance, NULL);
     SetEvent((HANDLE)ready);
     if (!g_window)
         return 1;

@@ -14,8 +14,8 @@
 /* What gTPARes held each time the response message came. */
 struct TpaResponseSeen {
     int deliveries;
-    int32_t count;                    /* as found, even out of range */
-    std::vector<std::string> texts;   /* the slots in use, at most 20 */
+    int32_t count;                  /* as found, even out of range */
+    std::vector<std::string> texts; /* the slots in use, at most 20 */
 };
 
 /* Starts the listener for library's areas; it holds every response message

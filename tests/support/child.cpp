@@ -98,8 +98,7 @@ TempDir::TempDir()
     static LONG counter;
     for (;;) {
         char name[64];
-        wsprintfA(name, "zorvtest-%lu-%ld", GetCurrentProcessId(),
-                  InterlockedIncrement(&counter));
+        wsprintfA(name, "zorvtest-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
         path = root + name;
         if (CreateDirectoryA(path.c_str(), NULL))
             return;
@@ -161,8 +160,8 @@ bool CopyTo(const std::string &from, const std::string &to)
 static std::string ReadWholeFile(const std::string &path, bool *present)
 {
     std::string content;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
+                              NULL);
     *present = file != INVALID_HANDLE_VALUE;
     if (!*present)
         return content;

@@ -25,10 +25,8 @@ std::wstring WideText(const std::string &text);
  * the caller's to give to FinishChild.  Null when it cannot be started.
  * The UTF-16 form reaches the child as written, also where the code page
  * has no character for it. */
-HANDLE StartChild(const std::wstring &commandLine, const char *directory,
-                  DWORD *processId = NULL);
-HANDLE StartChild(const std::string &commandLine, const char *directory,
-                  DWORD *processId = NULL);
+HANDLE StartChild(const std::wstring &commandLine, const char *directory, DWORD *processId = NULL);
+HANDLE StartChild(const std::string &commandLine, const char *directory, DWORD *processId = NULL);
 /* Waits up to timeoutMs and returns the exit code; on time-out the child is
  * killed, timedOut is set and the result is 0xFFFFFFFF.  Closes process. */
 DWORD FinishChild(HANDLE process, DWORD timeoutMs, bool *timedOut = NULL);
@@ -54,7 +52,7 @@ struct Recording {
     bool present;
     std::string commandLine;
     std::string currentDirectory;
-    std::vector<std::string> arguments;   /* as the C run-time split them */
+    std::vector<std::string> arguments; /* as the C run-time split them */
 };
 Recording ReadRecording(const std::string &path);
 /* Reads the record once the recorder has written it; not present when none

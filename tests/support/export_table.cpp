@@ -31,6 +31,8 @@ static Parameter Count(int32_t number) { return {COUNT, NULL, number, false}; }
 
 const std::vector<ExportEntry> &ExportTable(void)
 {
+    /* One export to a line pair: name, reporting, codes, then its parameters. */
+    /* clang-format off */
     static const std::vector<ExportEntry> exports = {
         {"com_zorv_ZORVNI_NICompareVersions", BY_CODE, {0, -1, 1},
          {Text("2.1"), Text("2.01.3"), INT_RESULT}},
@@ -69,6 +71,7 @@ const std::vector<ExportEntry> &ExportTable(void)
         {"com_zorv_ZORVNI_NIListenTPARequest", BY_STATE, {},
          {{WAIT, NULL, 0, false}, {TEXT_ROWS, "reply", 0, false}, INT_RESULT}},
     };
+    /* clang-format on */
     return exports;
 }
 
@@ -124,8 +127,8 @@ intptr_t CallExport(AnyExport export_, const std::vector<intptr_t> &arguments)
     intptr_t a[MOST_PARAMETERS] = {};
     for (size_t i = 0; i < arguments.size() && i < ARRAY_SIZE(a); i++)
         a[i] = arguments[i];
-    return export_(NULL, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
-                   a[11], a[12], a[13], a[14]);
+    return export_(NULL, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11],
+                   a[12], a[13], a[14]);
 }
 
 intptr_t CallValid(const char *name, const std::string &workDirectory,

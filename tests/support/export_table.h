@@ -15,42 +15,42 @@
 
 /* What a parameter takes from Java. */
 enum ParameterType {
-    TEXT,        /* String */
-    TEXT_LIST,   /* String[] input */
-    TEXT_ROWS,   /* String[][] input */
-    OUT_TEXT,    /* String[] out parameter, may be null */
-    OUT_LIST,    /* String[][] out parameter, may be null */
-    OUT_INT,     /* int[] out parameter */
-    OUT_LONG,    /* long[] out parameter */
-    RESERVED,    /* String[] out parameter that is never stored into */
-    COUNT,       /* int counting or limiting something */
-    WAIT,        /* int seconds to wait: never the largest */
-    NUMBER       /* int flags, types and handles */
+    TEXT,      /* String */
+    TEXT_LIST, /* String[] input */
+    TEXT_ROWS, /* String[][] input */
+    OUT_TEXT,  /* String[] out parameter, may be null */
+    OUT_LIST,  /* String[][] out parameter, may be null */
+    OUT_INT,   /* int[] out parameter */
+    OUT_LONG,  /* long[] out parameter */
+    RESERVED,  /* String[] out parameter that is never stored into */
+    COUNT,     /* int counting or limiting something */
+    WAIT,      /* int seconds to wait: never the largest */
+    NUMBER     /* int flags, types and handles */
 };
 
 struct Parameter {
     ParameterType type;
-    const char *text;     /* valid text or element; "$DIR" is the work
+    const char *text;  /* valid text or element; "$DIR" is the work
                              directory, "$BIN" the test directory */
-    int32_t number;       /* valid value of an int */
-    bool longMustFail;    /* a path: 10,000 characters of it can only fail */
+    int32_t number;    /* valid value of an int */
+    bool longMustFail; /* a path: 10,000 characters of it can only fail */
 };
 
 /* How an export tells a failure from a success. */
 enum Reporting {
-    BY_STATUS,    /* 0, or the status with an exception pending */
-    BY_ONE,       /* 1, or 0 with an exception pending */
-    BY_STRING,    /* a String, or null with an exception pending */
-    BY_STRINGS,   /* a String[] or null (cancelled), or null with an exception */
-    BY_CODE,      /* one of codes; no ZORVException */
-    BY_STATE      /* null or a String[][], and a TPA state; no ZORVException */
+    BY_STATUS,  /* 0, or the status with an exception pending */
+    BY_ONE,     /* 1, or 0 with an exception pending */
+    BY_STRING,  /* a String, or null with an exception pending */
+    BY_STRINGS, /* a String[] or null (cancelled), or null with an exception */
+    BY_CODE,    /* one of codes; no ZORVException */
+    BY_STATE    /* null or a String[][], and a TPA state; no ZORVException */
 };
 
 struct ExportEntry {
     const char *name;
     Reporting reporting;
-    std::vector<int32_t> codes;          /* BY_CODE: the results it names, failure first */
-    std::vector<Parameter> parameters;   /* after the object; none: no Java input */
+    std::vector<int32_t> codes;        /* BY_CODE: the results it names, failure first */
+    std::vector<Parameter> parameters; /* after the object; none: no Java input */
 };
 
 /* In the order of the module definition. */
@@ -75,10 +75,9 @@ intptr_t ValidArgument(const Parameter &parameter, const std::string &workDirect
 /* Every export is __cdecl, so one with fewer parameters may be called with
  * more: the caller removes them, and each int travels in a slot of its own. */
 enum { MOST_PARAMETERS = 15 };
-typedef intptr_t(__cdecl *AnyExport)(HObject, intptr_t, intptr_t, intptr_t, intptr_t,
-                                     intptr_t, intptr_t, intptr_t, intptr_t, intptr_t,
-                                     intptr_t, intptr_t, intptr_t, intptr_t, intptr_t,
-                                     intptr_t);
+typedef intptr_t(__cdecl *AnyExport)(HObject, intptr_t, intptr_t, intptr_t, intptr_t, intptr_t,
+                                     intptr_t, intptr_t, intptr_t, intptr_t, intptr_t, intptr_t,
+                                     intptr_t, intptr_t, intptr_t, intptr_t);
 
 /* Calls export with a null object and arguments, at most MOST_PARAMETERS
  * of them; the slots beyond get 0.  An int result is in the low 32 bits. */

@@ -34,8 +34,7 @@ static BOOL CALLBACK MatchTopWindow(HWND window, LPARAM context)
     return FALSE;
 }
 
-HWND WaitForTopWindow(const char *className, const char *title, DWORD processId,
-                      DWORD timeoutMs)
+HWND WaitForTopWindow(const char *className, const char *title, DWORD processId, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -57,10 +56,7 @@ static std::string TextOf(HWND window)
     return text;
 }
 
-std::string WindowTitle(HWND window)
-{
-    return TextOf(window);
-}
+std::string WindowTitle(HWND window) { return TextOf(window); }
 
 static BOOL CALLBACK CollectStatic(HWND child, LPARAM context)
 {

@@ -11,8 +11,7 @@
 
 /* A visible top-level window whose class and title match (null: any) and
  * that belongs to processId (0: any process); null after timeoutMs. */
-HWND WaitForTopWindow(const char *className, const char *title, DWORD processId,
-                      DWORD timeoutMs);
+HWND WaitForTopWindow(const char *className, const char *title, DWORD processId, DWORD timeoutMs);
 
 std::string WindowTitle(HWND window);
 /* The texts of the window's Static children, in order, joined by "\n". */

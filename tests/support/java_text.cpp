@@ -6,10 +6,7 @@
 #include "alloc.h"
 #include "child.h"
 
-HString JavaText(const std::string &text)
-{
-    return StandinString(WideText(text).c_str());
-}
+HString JavaText(const std::string &text) { return StandinString(WideText(text).c_str()); }
 
 ArrayOfString *JavaStrings(const std::vector<std::string> &texts)
 {

@@ -13,13 +13,10 @@
 struct LauncherResult {
     DWORD exitCode;
     bool timedOut;
-    ShownBox box;   /* found is false when it ended without a box */
+    ShownBox box; /* found is false when it ended without a box */
 };
 
-inline std::string LauncherPath()
-{
-    return DeliverablePath("Vantrelc.exe");
-}
+inline std::string LauncherPath() { return DeliverablePath("Vantrelc.exe"); }
 
 /* "path: message", as the launcher writes its own messages. */
 inline std::string LauncherMessage(const std::string &message)

@@ -24,15 +24,12 @@ TestRegistryKey::TestRegistryKey(const char *name)
            std::to_string(GetCurrentProcessId()) + "_" +
            std::to_string(InterlockedIncrement(&counter));
     HKEY handle = NULL;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                        &handle, NULL) == ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &handle,
+                        NULL) == ERROR_SUCCESS)
         RegCloseKey(handle);
 }
 
-TestRegistryKey::~TestRegistryKey()
-{
-    SHDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
-}
+TestRegistryKey::~TestRegistryKey() { SHDeleteKeyA(HKEY_CURRENT_USER, path.c_str()); }
 
 bool TestRegistryKey::SetValue(const std::string &subkey, const char *name, DWORD type,
                                const void *data, DWORD size) const
@@ -40,8 +37,8 @@ bool TestRegistryKey::SetValue(const std::string &subkey, const char *name, DWOR
     return WriteValue(HKEY_CURRENT_USER, path + subkey, name, type, data, size);
 }
 
-bool TestRegistryKey::SetText(const std::string &subkey, const char *name,
-                              const std::string &text, DWORD type) const
+bool TestRegistryKey::SetText(const std::string &subkey, const char *name, const std::string &text,
+                              DWORD type) const
 {
     return SetValue(subkey, name, type, text.c_str(), (DWORD)text.size() + 1);
 }
@@ -52,8 +49,7 @@ ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string &key, cons
     HKEY handle = NULL;
     keyExisted = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) == ERROR_SUCCESS;
     DWORD size = 0;
-    if (keyExisted &&
-        RegQueryValueExA(handle, name, NULL, &type, NULL, &size) == ERROR_SUCCESS) {
+    if (keyExisted && RegQueryValueExA(handle, name, NULL, &type, NULL, &size) == ERROR_SUCCESS) {
         data.resize(size);
         valueExisted = RegQueryValueExA(handle, name, NULL, &type, (BYTE *)&data[0], &size) ==
                        ERROR_SUCCESS;

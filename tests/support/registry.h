@@ -10,7 +10,7 @@
 /* HKEY_CURRENT_USER\Software\VantrelTests\<name>_<process id>_<n>, created
  * empty and deleted with its subkeys when destroyed. */
 struct TestRegistryKey {
-    std::string path;   /* below HKEY_CURRENT_USER */
+    std::string path; /* below HKEY_CURRENT_USER */
     explicit TestRegistryKey(const char *name);
     ~TestRegistryKey();
     /* Sets value name (null: the default value) of path + subkey (which

@@ -16,16 +16,16 @@
 #include <string>
 
 struct ResourceCounts {
-    DWORD handles;             /* GetProcessHandleCount */
-    long listedHandles;        /* this process's entries in the handle list */
-    DWORD gdiObjects;          /* GetGuiResources */
+    DWORD handles;      /* GetProcessHandleCount */
+    long listedHandles; /* this process's entries in the handle list */
+    DWORD gdiObjects;   /* GetGuiResources */
     DWORD userObjects;
-    long probedGdiObjects;     /* GDI handle indices that name an object */
-    long probedWindows;        /* windows of this process, message-only ones too */
+    long probedGdiObjects; /* GDI handle indices that name an object */
+    long probedWindows;    /* windows of this process, message-only ones too */
     long probedMenus;
-    long crtHeapBlocks;        /* blocks in use in the C run-time's heap */
-    long processHeapBlocks;    /* blocks in use in the process heap */
-    long vmObjects;            /* the stand-in VM's objects after a collection */
+    long crtHeapBlocks;     /* blocks in use in the C run-time's heap */
+    long processHeapBlocks; /* blocks in use in the process heap */
+    long vmObjects;         /* the stand-in VM's objects after a collection */
 };
 
 /* Collects the stand-in VM's unreachable objects (the caller keeps none

@@ -68,10 +68,7 @@ HWND WaitForMenuWindow(DWORD timeoutMs)
     }
 }
 
-HMENU MenuOfWindow(HWND menuWindow)
-{
-    return (HMENU)SendMessageA(menuWindow, MN_GETHMENU, 0, 0);
-}
+HMENU MenuOfWindow(HWND menuWindow) { return (HMENU)SendMessageA(menuWindow, MN_GETHMENU, 0, 0); }
 
 std::vector<std::string> MenuTexts(HMENU menu)
 {
@@ -123,8 +120,8 @@ bool CreateShortcut(const std::string &linkPath, const std::string &target)
     IShellLinkA *link = NULL;
     IPersistFile *file = NULL;
     WCHAR wide[MAX_PATH];
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkA, (void **)&link);
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      (void **)&link);
     if (SUCCEEDED(result))
         result = link->SetPath(target.c_str());
     if (SUCCEEDED(result))

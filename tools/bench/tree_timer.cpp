@@ -129,12 +129,12 @@ void PrintSummary(const std::vector<Command> &commands)
         std::vector<double> ratios;
         for (size_t round = 0; round < command.milliseconds.size(); round++)
             ratios.push_back(RoundRatio(command, commands.back(), round));
-        printf("  %-24s median %6.0f ms  ratio %.2f\n", command.label,
-               Median(command.milliseconds), Median(ratios));
+        printf("  %-24s median %6.0f ms  ratio %.2f\n", command.label, Median(command.milliseconds),
+               Median(ratios));
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {

@@ -18,15 +18,12 @@
 /* The directory the library under test lies in (no separator at the end). */
 extern std::string g_binDirectory;
 
-ArrayOfString *OutString(void);   /* String[1], element null */
+ArrayOfString *OutString(void); /* String[1], element null */
 
 /* A Java value as a Java programmer would write it: null, "text",
  * {1, 2} or {"a", {"b"}}. */
 std::string Show(HObject value);
-inline std::string Show(const ArrayOfObject *array)
-{
-    return Show((HObject)array);
-}
+inline std::string Show(const ArrayOfObject *array) { return Show((HObject)array); }
 std::string ShowInts(const ArrayOfInt *array);
 std::string ShowLongs(const ArrayOfLong *array);
 
@@ -45,8 +42,8 @@ void Answer(const std::string &name, const std::string &value);
  * it opens; drive gets that time.  The pending exception of the call's
  * thread is returned as TakePendingException gives it.  False when the
  * call did not end within timeoutMs after drive. */
-bool RunWhileDriving(std::function<void()> call, std::function<void()> drive,
-                     DWORD timeoutMs, std::string *exception);
+bool RunWhileDriving(std::function<void()> call, std::function<void()> drive, DWORD timeoutMs,
+                     std::string *exception);
 
 /* The screenshot of window as name.png in the screenshot directory, and a
  * line that says where it went (or why not). */

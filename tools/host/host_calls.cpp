@@ -18,10 +18,7 @@
 #include "tpa_listener.h"
 #include "version_exports.h"
 
-static std::string Quoted(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
+static std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
 
 static std::string Hex(DWORD value)
 {
@@ -47,8 +44,8 @@ void ShowVersions(void)
     for (const auto &pair : pairs) {
         ArrayOfInt *partIndex = StandinIntArray(1);
         Call("NICompareVersions(" + Quoted(pair[0]) + ", " + Quoted(pair[1]) + ", partIndex)");
-        int32_t result = EXPORT_OF(com_zorv_ZORVNI_NICompareVersions)(
-            NULL, JavaText(pair[0]), JavaText(pair[1]), partIndex);
+        int32_t result = EXPORT_OF(com_zorv_ZORVNI_NICompareVersions)(NULL, JavaText(pair[0]),
+                                                                      JavaText(pair[1]), partIndex);
         Answer("returns", Returned(std::to_string(result)));
         Answer("partIndex", ShowInts(partIndex));
     }
@@ -101,8 +98,9 @@ static void ShowFileSystem(const std::string &directory)
     ArrayOfInt *component = StandinIntArray(1);
     Call("Win32GetFileSystemInfo(" + Quoted(directory) + ", \"\", name, features, " +
          "maxComponent)");
-    int32_t result = EXPORT_OF(com_zorv_ZORVNI_Win32GetFileSystemInfo)(
-        NULL, JavaText(directory), JavaText(""), name, features, component);
+    int32_t result = EXPORT_OF(com_zorv_ZORVNI_Win32GetFileSystemInfo)(NULL, JavaText(directory),
+                                                                       JavaText(""), name, features,
+                                                                       component);
     Answer("returns", Returned(std::to_string(result)));
     Answer("name", Show(name));
     Answer("maxComponent", ShowInts(component));
@@ -119,9 +117,9 @@ static void ShowStorage(const std::string &directory)
                 *available = StandinLongArray(1);
     Call("Win32GetStorageInfo(" + Quoted(directory) + ", \"\", label, serial, type, " +
          "spaceKnown, free, total, available)");
-    int32_t result = EXPORT_OF(com_zorv_ZORVNI_Win32GetStorageInfo)(
-        NULL, JavaText(directory), JavaText(""), label, serial, type, known, free, total,
-        available);
+    int32_t result = EXPORT_OF(
+        com_zorv_ZORVNI_Win32GetStorageInfo)(NULL, JavaText(directory), JavaText(""), label, serial,
+                                             type, known, free, total, available);
     Answer("returns", Returned(std::to_string(result)));
     Answer("label", Show(label));
     Answer("serial", Show(serial));
@@ -170,8 +168,8 @@ void ShowTempDirectoryAndEmptyFile(void)
     for (const auto &step : steps) {
         if (step.before)
             WriteTextFile(path, step.before);
-        Call("NICreateEmptyFile(" + Quoted(path) + ", " + std::to_string(step.overwrite) +
-             ")" + (step.before ? "   (the file holds " + SizeOnDisk(path) + ")" : ""));
+        Call("NICreateEmptyFile(" + Quoted(path) + ", " + std::to_string(step.overwrite) + ")" +
+             (step.before ? "   (the file holds " + SizeOnDisk(path) + ")" : ""));
         result = create(NULL, JavaText(path), step.overwrite);
         Answer("returns", Returned(std::to_string(result)) + ", " + SizeOnDisk(path));
     }
@@ -206,14 +204,13 @@ void ShowMail(void)
     installed.Set(REG_SZ, "1", 2);
     WriteTextFile(dir / "report.txt", "the quarterly report");
 
-    Call("NIWin32MAPISendMail(\"Quarterly report\", \"Please find the report attached.\", 1, " 
+    Call("NIWin32MAPISendMail(\"Quarterly report\", \"Please find the report attached.\", 1, "
          "{\"anna@example.com\"}, 1, {\"ben@example.com\"}, 1, {}, 0, {\"Report\"}, {" +
          Quoted(dir.path) + "}, {\"report.txt\"}, 1)");
     int32_t result = EXPORT_OF(com_zorv_ZORVNI_NIWin32MAPISendMail)(
         NULL, JavaText("Quarterly report"), JavaText("Please find the report attached."), 1,
-        JavaStrings({"anna@example.com"}), 1, JavaStrings({"ben@example.com"}), 1,
-        JavaStrings({}), 0, JavaStrings({"Report"}), JavaStrings({dir.path}),
-        JavaStrings({"report.txt"}), 1);
+        JavaStrings({"anna@example.com"}), 1, JavaStrings({"ben@example.com"}), 1, JavaStrings({}),
+        0, JavaStrings({"Report"}), JavaStrings({dir.path}), JavaStrings({"report.txt"}), 1);
     Answer("returns", Returned(std::to_string(result)));
     ShowMailRecord(record);
 }
@@ -255,8 +252,8 @@ void ShowTpaExchange(void)
     std::string texts;
     for (const std::string &text : seen.texts)
         texts += (texts.empty() ? "\"" : ", \"") + text + "\"";
-    Answer("listener got:", std::to_string(seen.deliveries) + " response message, gTPARes = {" +
-                                texts + "}");
+    Answer("listener got:",
+           std::to_string(seen.deliveries) + " response message, gTPARes = {" + texts + "}");
     ArrayOfInt *again = StandinIntArray(1);
     Call("NIListenTPARequest(0, null, state)   (nothing is waiting now)");
     request = EXPORT_OF(com_zorv_ZORVNI_NIListenTPARequest)(NULL, 0, NULL, again);
@@ -279,11 +276,10 @@ void ShowOpenDocument(void)
     ScopedEnvironment sleep("ZORV_RECORD_SLEEP_MS", "1500");
     Call("NIWin32ShellExecuteEx(" + Quoted(document) + ", \"\")");
     DWORD start = GetTickCount();
-    int32_t result = EXPORT_OF(com_zorv_ZORVNI_NIWin32ShellExecuteEx)(
-        NULL, JavaText(document), JavaText(""));
+    int32_t result = EXPORT_OF(com_zorv_ZORVNI_NIWin32ShellExecuteEx)(NULL, JavaText(document),
+                                                                      JavaText(""));
     Answer("returns", Returned(std::to_string(result)) + " after " +
-                          std::to_string(GetTickCount() - start) +
-                          " ms (the program ran 1500 ms)");
+                          std::to_string(GetTickCount() - start) + " ms (the program ran 1500 ms)");
     Recording started = ReadRecording(record);
     Answer("started:", started.present ? started.commandLine : "nothing");
 }

@@ -22,10 +22,7 @@ static const DWORD WINDOW_WAIT_MS = 10000;
 /* The folder browser's status line under Wine; it shows the selection. */
 static const int BROWSER_STATUS = 0x3743;
 
-static std::string Quoted(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
+static std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
 
 static HWND WaitForDialog(const char *title)
 {
@@ -41,9 +38,9 @@ void ShowMessageBox(void)
          "MB_YESNO | MB_ICONQUESTION)");
     RunWhileDriving(
         [&] {
-            answer = EXPORT_OF(com_zorv_ZORVNI_NIMessageBox)(
-                NULL, 0, JavaText("Check the changed document in?"), JavaText("Vantrel"),
-                MB_YESNO | MB_ICONQUESTION);
+            answer = EXPORT_OF(
+                com_zorv_ZORVNI_NIMessageBox)(NULL, 0, JavaText("Check the changed document in?"),
+                                              JavaText("Vantrel"), MB_YESNO | MB_ICONQUESTION);
         },
         [] {
             HWND box = WaitForDialog("Vantrel");
@@ -77,8 +74,9 @@ void ShowFileChoosers(void)
     Call("NIChooseFile(" + Quoted(dir.path) + ", \"Text\", \"*.txt\", 1, 0)");
     RunWhileDriving(
         [&] {
-            chosen = EXPORT_OF(com_zorv_ZORVNI_NIChooseFile)(
-                NULL, JavaText(dir.path), JavaText("Text"), JavaText("*.txt"), 1, 0);
+            chosen = EXPORT_OF(com_zorv_ZORVNI_NIChooseFile)(NULL, JavaText(dir.path),
+                                                             JavaText("Text"), JavaText("*.txt"), 1,
+                                                             0);
         },
         [] { AnswerFileDialog("choose_file", "minutes.txt"); }, WINDOW_WAIT_MS, &exception);
     Answer("returns", Outcome(Show(chosen), exception));
@@ -86,12 +84,12 @@ void ShowFileChoosers(void)
     Call("NIChooseFiles(" + Quoted(dir.path) + ", \"Text\", \"*.txt\", 1, 3, 1, 10)");
     RunWhileDriving(
         [&] {
-            chosen = EXPORT_OF(com_zorv_ZORVNI_NIChooseFiles)(
-                NULL, JavaText(dir.path), JavaText("Text"), JavaText("*.txt"), 1, 3, 1,
-                10);
+            chosen = EXPORT_OF(com_zorv_ZORVNI_NIChooseFiles)(NULL, JavaText(dir.path),
+                                                              JavaText("Text"), JavaText("*.txt"),
+                                                              1, 3, 1, 10);
         },
-        [] { AnswerFileDialog("choose_files", "\"agenda.txt\" \"budget.txt\""); },
-        WINDOW_WAIT_MS, &exception);
+        [] { AnswerFileDialog("choose_files", "\"agenda.txt\" \"budget.txt\""); }, WINDOW_WAIT_MS,
+        &exception);
     Answer("returns", Outcome(Show(chosen), exception));
 }
 
@@ -101,8 +99,7 @@ void ShowFileChoosers(void)
 static bool AnswerFolderBrowser(void)
 {
     HWND browser = WaitForDialog(NULL);
-    for (DWORD waited = 0; browser && ControlText(browser, BROWSER_STATUS).empty() &&
-                           waited < 3000;
+    for (DWORD waited = 0; browser && ControlText(browser, BROWSER_STATUS).empty() && waited < 3000;
          waited += 20)
         Sleep(20);
     if (!browser || ControlText(browser, BROWSER_STATUS).empty()) {
@@ -133,8 +130,8 @@ void ShowFolderBrowser(void)
         RunWhileDriving(
             [&] {
                 result = EXPORT_OF(com_zorv_ZORVNI_NIChooseDir)(
-                    NULL, JavaText(folder), JavaText("Choose the project folder"),
-                    BIF_STATUSTEXT, chosen, flag);
+                    NULL, JavaText(folder), JavaText("Choose the project folder"), BIF_STATUSTEXT,
+                    chosen, flag);
             },
             [&] { answered = AnswerFolderBrowser(); }, WINDOW_WAIT_MS, &exception);
     Answer("returns", Outcome(std::to_string(result), exception));
@@ -161,8 +158,8 @@ void ShowContextMenu(void)
     Call("NIWinShOpenContextMenu(" + Quoted(dir.path) + ", \"notes.txt\")");
     RunWhileDriving(
         [&] {
-            result = EXPORT_OF(com_zorv_ZORVNI_NIWinShOpenContextMenu)(
-                NULL, JavaText(dir.path), JavaText("notes.txt"));
+            result = EXPORT_OF(com_zorv_ZORVNI_NIWinShOpenContextMenu)(NULL, JavaText(dir.path),
+                                                                       JavaText("notes.txt"));
         },
         [] {
             HWND menu = WaitForMenuWindow(WINDOW_WAIT_MS);
@@ -214,8 +211,8 @@ void ShowSendToMenu(void)
     Call("NIWinShOpenSendToMenu(" + Quoted(dir.path) + ", \"report.txt\")");
     RunWhileDriving(
         [&] {
-            result = EXPORT_OF(com_zorv_ZORVNI_NIWinShOpenSendToMenu)(
-                NULL, JavaText(dir.path), JavaText("report.txt"));
+            result = EXPORT_OF(com_zorv_ZORVNI_NIWinShOpenSendToMenu)(NULL, JavaText(dir.path),
+                                                                      JavaText("report.txt"));
         },
         [&] { ChooseFromMenu(entry); }, WINDOW_WAIT_MS, NULL);
     Answer("returns", std::to_string(result));

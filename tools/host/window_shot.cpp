@@ -9,7 +9,7 @@
 
 #include "error_record.h"
 
-static const uint32_t STORED_BLOCK_MAX = 65535;   /* deflate's limit per stored block */
+static const uint32_t STORED_BLOCK_MAX = 65535; /* deflate's limit per stored block */
 
 static uint32_t Crc32(const uint8_t *bytes, size_t count, uint32_t crc = 0)
 {
@@ -183,8 +183,8 @@ int CaptureWindow(HWND window, std::vector<uint8_t> *rgb, uint32_t *width, uint3
 
 static int WriteWholeFile(const char *path, const std::vector<uint8_t> &bytes)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              NULL);
     if (file == INVALID_HANDLE_VALUE)
         return STATUS_SYSTEM_ERROR;
     DWORD written = 0;

@@ -23,10 +23,7 @@ std::string g_screenshotDirectory;
 /* Calls still blocked in a window nobody could answer. */
 static int g_stuckCalls;
 
-ArrayOfString *OutString(void)
-{
-    return StandinObjectArray("java/lang/String", 1);
-}
+ArrayOfString *OutString(void) { return StandinObjectArray("java/lang/String", 1); }
 
 static std::string AnsiOf(HString string)
 {
@@ -52,20 +49,11 @@ static std::string Braced(const Array *array, std::string (*show)(Element))
     return shown + "}";
 }
 
-static std::string Number(long long value)
-{
-    return std::to_string(value);
-}
+static std::string Number(long long value) { return std::to_string(value); }
 
-std::string ShowInts(const ArrayOfInt *array)
-{
-    return Braced<long long>(array, Number);
-}
+std::string ShowInts(const ArrayOfInt *array) { return Braced<long long>(array, Number); }
 
-std::string ShowLongs(const ArrayOfLong *array)
-{
-    return Braced<long long>(array, Number);
-}
+std::string ShowLongs(const ArrayOfLong *array) { return Braced<long long>(array, Number); }
 
 std::string Show(HObject value)
 {
@@ -90,8 +78,8 @@ std::string TakePendingException(void)
         return "";
     if (!pending.signature[0])
         return std::string("throws ") + pending.className;
-    return std::string("throws ") + pending.className + "(" + Show(pending.arguments[0]) +
-           ", " + Show(pending.arguments[1]) + ", " + Show(pending.arguments[2]) + ")";
+    return std::string("throws ") + pending.className + "(" + Show(pending.arguments[0]) + ", " +
+           Show(pending.arguments[1]) + ", " + Show(pending.arguments[2]) + ")";
 }
 
 std::string Outcome(const std::string &result, const std::string &exception)
@@ -99,15 +87,9 @@ std::string Outcome(const std::string &result, const std::string &exception)
     return exception.empty() ? result : result + ", " + exception;
 }
 
-void Heading(const char *title)
-{
-    printf("\n== %s\n", title);
-}
+void Heading(const char *title) { printf("\n== %s\n", title); }
 
-void Call(const std::string &call)
-{
-    printf("  %s\n", call.c_str());
-}
+void Call(const std::string &call) { printf("  %s\n", call.c_str()); }
 
 void Answer(const std::string &name, const std::string &value)
 {
@@ -115,8 +97,8 @@ void Answer(const std::string &name, const std::string &value)
     fflush(stdout);
 }
 
-bool RunWhileDriving(std::function<void()> call, std::function<void()> drive,
-                     DWORD timeoutMs, std::string *exception)
+bool RunWhileDriving(std::function<void()> call, std::function<void()> drive, DWORD timeoutMs,
+                     std::string *exception)
 {
     /* Left to the thread when it does not end: it still writes into it. */
     std::string *pending = new std::string();
@@ -160,8 +142,7 @@ static bool LoadLibraryUnderTest(void)
 {
     std::string path = DeliverablePath("zorvrni.dll");
     if (!LibraryUnderTest()) {
-        fprintf(stderr, "zorvni_host: cannot load %s (error %lu)\n", path.c_str(),
-                GetLastError());
+        fprintf(stderr, "zorvni_host: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
         return false;
     }
     g_binDirectory = path.substr(0, path.find_last_of('\\'));
