@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test under Wine: the 64-bit suite,
-# then the 32-bit one wherever this machine executes 32-bit code.  Fails
-# when either fails; the last line says which targets were tested.
+# Checks the sources (format, cppcheck), builds both targets (a warning in
+# the product's code fails the build) and runs every test under Wine: the
+# 64-bit suite, then the 32-bit one wherever this machine executes 32-bit
+# code.  Fails when any of it fails; the last line says which targets were
+# tested.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
+tools/check_sources.sh
 for target in x86 x64; do
     cmake --preset $target >/dev/null
     cmake --build --preset $target -j"$(nproc)"
