@@ -210,10 +210,8 @@ protected:
         }
     }
 
-    /* The warm-up, the counts before, the calls, the counts after.  Wine's
-     * caches go up and down with the timing of the windows, a leak only
-     * goes up: counts that end above the slack get one more round of
-     * calls, after which they must be back within it. */
+    /* The warm-up, the counts before, the calls, the counts after; one more
+     * round of calls where the slack is exceeded (see the top). */
     void Run(const std::vector<Variant> &variants, long cacheSlack = 0)
     {
         for (int round = 0; round < WARM_UP_ROUNDS; round++)
